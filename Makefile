@@ -1,0 +1,29 @@
+# Convenience wrapper around CMake/CTest.
+#   make example   build, then run the analysis on the bundled example project
+#   make test      build, then run the whole test suite
+BUILD ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: all build test example clean bench
+
+all: build
+
+build:
+	@bash tools/bootstrap.sh
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+example: build
+	rm -rf $(BUILD)/example-run
+	cp -r examples/qtl $(BUILD)/example-run
+	$(BUILD)/bin/voskara_console -d $(BUILD)/example-run
+
+bench: build
+	$(BUILD)/bin/voskara_bench
+
+clean:
+	rm -rf $(BUILD)

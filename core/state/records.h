@@ -1,0 +1,282 @@
+// Shared analysis records: one instance of each per process, created by
+// InitGlobalVariables and released by FreeGlobalVariables.
+//
+// Conventions used everywhere below and in every sampler:
+//  - Individuals are numbered 1..n_individuals after pedigree ordering, so a
+//    parent always precedes its offspring; a parent reference (fat, mot, pfP,
+//    mfP, pSb, mSb, list entries) is such a 1-based position, 0 = none.
+//    obs[] itself is a 0-based vector: individual i lives in obs[i - 1].
+//  - Second-parent codes in `mot`: kInbred (inbred founder), kSelfed,
+//    kDbhpld (doubled haploid); for those, mot_gen == fat.
+//  - kUnknown (9) marks an unknown/missing code (segregation indicators,
+//    phenotype flags "not used").
+//  - Map coordinate = 100 x (1-based linkage-group ordinal) + position in
+//    Morgan; recombination uses Haldane's map function.
+//  - Biallelic genotype codes 0..3 are the (paternal, maternal) allele pairs
+//    (0,0) (0,1) (1,0) (1,1); additive covariates 1 0 0 -1, dominance 0 1 1 0.
+//  - Text fields are std::string; their length limits are enforced by the
+//    readers with a message, never by truncation.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/voskara_api.h"
+#include "textfile/table.h"
+
+namespace vsk {
+
+inline constexpr int kInbred = -1000;
+inline constexpr int kSelfed = -777;
+inline constexpr int kDbhpld = -555;
+inline constexpr int kUnknown = 9;
+
+// Maximum number of random nuisance covariance matrices.
+inline constexpr int kMaxRandomNuisance = 10;
+
+// ---------------------------------------------------------------------------
+// Parameter record. Every parameter-file keyword has its field under the
+// keyword's name; the rest are dimensions and run-time state.
+struct Par {
+    // --- data-file dimensions (parameter-file pre-scan, data reader) ---
+    int n_individuals = 0;
+    int n_phenotyped = -1;           // rows of the QTL/FPM design; -1 until set
+    int n_founders = 0;              // individuals whose first parent is unknown
+    std::vector<int> founders;       // 1-based indices of the founders
+    int n_founder_cohorts = 0;       // distinct non-zero cohorts among founders
+    int n_cohorts = 0;               // distinct cohorts other than 0 and -1
+    std::vector<int> lcohort;        // cohort numbers (cohort step)
+    std::vector<int> lcohort_count;  // companion array of the cohort list
+    int inbred_pop = 0;
+    double max_gen_coeff = 0.0;
+    int absorbFP = 0;
+
+    // --- traits ---
+    int n_traits = 0;                // analysed traits (t)
+    int ncolT = 0;                   // trait columns of the data file
+    std::vector<int> indiT;          // [ncolT] 1 = analyse the column
+    std::vector<std::string> namesT; // [ncolT]
+    int scaleT = 0;
+    std::string misvalT;             // missing-value strings, each preceded by a blank
+
+    // --- nuisance model (column 0 is the overall mean) ---
+    int n_nuis = 0;                  // ncolN + 1
+    int n_levels = 0;                // nuisance levels over all columns
+    Table<int> indiN;                // [n_nuis][t]; row 0 all 0
+    std::vector<std::string> namesN; // [n_nuis]; "FACTOR0" first
+    std::vector<int> level_first;    // [n_nuis] first effects-table row
+    std::vector<int> level_last;     // [n_nuis] last effects-table row
+    Table<double> nuis_effects;      // [n_levels][t]
+    std::vector<int> level_flag;     // [n_levels], -1 at creation
+
+    // --- model switches and gene-effect priors ---
+    int indicQTL = 0;                // 0 none, 1 QTL analysis, 2 IBD analysis
+    int indicFPM = 0;
+    int indicTIM = 0;
+    int addGENE = 0;
+    int domGENE = 0;
+    int addFPM = 0;                  // FPM effect priors, start as addGENE/domGENE
+    int domFPM = 0;
+    int maximQTL = 0;
+    int maximFPM = 0;
+    double priorQTL = 0.0;
+    double priorFPM = 0.0;
+    double priorh2QTL = 0.3;
+    int nqtl = 0;                    // QTL currently in the model
+    int nfpm = 0;                    // FPM genes currently in the model
+
+    // --- map and markers ---
+    int nchrom = 0;
+    int markerblock = 2;
+    int n_markers = 0;               // markers on analysed linkage groups
+    int max_alleles = 0;
+    double MSegAlpha = 0.0;
+    int MSegDelta = 0;
+    int DeleteDR = 0;
+    int DeleteNIPH = 0;
+    double PrbHtzInb = 0.001;
+
+    // --- IBD positions ---
+    int n_pos_ibd = -1;              // -1 until set
+    std::vector<double> pos_ibd;     // positions (map coordinate)
+
+    // --- trait-by-trait matrices and statistics ---
+    Table<double> pheno_cov;         // phenotypic covariance
+    Table<double> res_cov;           // residual covariance
+    Table<double> res_prec;          // its inverse
+    double res_logdet = 0.0;
+    Table<double> res_cov_mean;      // running mean of res_cov
+    std::vector<Table<double>> nuis_cov;  // [kMaxRandomNuisance] random nuisance covariances
+    Table<double> varPOA;            // additive prior matrix (addGENE 3)
+    Table<double> varPOD;            // dominance prior matrix (domGENE 3)
+    std::vector<double> pheno_mean;  // [t]
+    std::vector<double> pheno_var;   // [t]
+
+    // --- fit statistics ---
+    double loglik = 0.0;
+    double loglik_mean = 0.0;
+    double deviance = 0.0;
+    double deviance_mean = 0.0;
+
+    // --- chain control ---
+    int cur_sweep = -1;              // -1 before the chain starts
+    int length = 0;
+    int thinning = 0;
+    int ess = 0;
+    int lengthUDMax = 0;
+    int n_si_tallies = 0;
+    int trellanV = 0;
+    int FormatMCMC = 0;
+    int headerOUT = 0;
+    int writeNRM = 0;
+    int writeMSI = 0;
+    int cm_datafile_used = 0;
+    int lockMPhase = 0;
+    int anchorMarker = 0;
+    int skipSampleMarkers = 0;
+    int writeSIP = 0;
+    int nullalleleHidden = 0;
+
+    // --- file names and text settings ---
+    std::string datafile;
+    std::string mapfile;
+    std::string fibdfile = "NA";
+    std::string fixQTLpos = "100.0";
+    std::string writeGTP = "NONE";
+    std::string nullalleleP = "$";
+    std::string nullalleleC = "$$";
+    double distanceQTLs = 0.0;
+    int maxnwrtNUI = 0;
+    std::vector<int> lwrtgtp;        // individuals whose genotypes are written
+
+    // --- founder-relationship file ---
+    int npos = 0;
+    int nind = 0;
+    int nanc = 0;
+    int inbred = 0;
+    double FIBDthreshold = 0.9;
+    double PLinkSoft = -1.0;
+
+    // --- descendant lists (offspring links) ---
+    int n_descv = 0;
+    int n_descFP = 0;
+    std::vector<int> descv;          // [n_descv + 1], -1 at creation
+    std::vector<int> descFP;         // [n_descFP + 1], -1 at creation
+
+    // Later model parts add their counters below, each under a comment
+    // naming the part of the model that owns it.
+};
+
+// ---------------------------------------------------------------------------
+// One record per individual (obs[i - 1] for individual i).
+struct Obs {
+    std::string name;
+    int cohort = 0;                  // data column 1
+    int fat = 0;                     // 1-based parent; 0 unknown
+    int mot = 0;                     // 1-based parent, 0, or kInbred/kSelfed/kDbhpld
+    int mot_gen = 0;                 // inheriting second parent
+    int write_gtp = 0;
+    int first_nuisance = 0;
+    int pSb = 0, mSb = 0, pfP = 0, mfP = 0, fpM = 0;  // pedigree links
+    std::vector<int> X_nuis;         // [n_nuis] 1-based level per nuisance column
+    std::vector<int> phenotype;      // [t] 1 observed, 0 missing, 9 not used
+    double gen_coeff = 0.0;
+    std::vector<double> residual;    // [t]
+    std::vector<double> Y;           // [t] observed value
+    std::vector<double> prediction;  // [t] running mean of the genetic prediction
+    std::vector<double> infpoleff;   // [t] infinitesimal additive effect
+    std::vector<double> timdom;      // [t] infinitesimal dominance effect
+};
+
+// One record per linkage group.
+struct Chr {
+    std::string name;
+    int indiC = 0;                   // 1 = analyse
+    int mrkrC = 0;                   // markers on the group
+    int n_count0 = 0;                // two counters, 0 at creation
+    int n_count1 = 0;
+    double LowLim = 0.0;
+    double UppLim = 0.0;
+    int fMrkr = -1;                  // first and last marker index; -1 until the map is read
+    int lMrkr = -1;
+    // The map reader adds its fields below.
+};
+
+// Uniform-prior bounds of effects and the allele-frequency bounds.
+struct Boundary {
+    std::vector<double> gene_upper, gene_lower;   // [t] QTL and FPM effects
+    std::vector<double> mean_upper, mean_lower;   // [t] overall mean
+    std::vector<double> nuis_upper, nuis_lower;   // [t] other uniform nuisance effects
+    double freq_upper = 0.95;                     // 1 - freqmargin
+    double freq_lower = 0.05;                     // freqmargin
+};
+
+// Marker-locus record (filled by the marker coding step).
+struct Mrkrlcs {
+    std::string name;
+    std::vector<double> freq;        // [max_alleles]
+    std::vector<int> nfreq;          // [max_alleles]
+    // The marker parts add their fields below.
+};
+
+// Second, small marker-locus record.
+struct Mrkrlcs2 {
+    int index = -1;
+};
+
+// QTL slot (and its proposal copy); fields come with the QTL model.
+struct Gene {
+};
+
+// FPM gene record; fields come with the finite polygenic model.
+struct Polygene {
+};
+
+// Final-progeny record of one mating.
+struct FinalProgRec {
+    std::vector<int> members;        // [m], 0 at creation
+    int count0 = 0;
+    int count1 = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The process-wide instances.
+extern VOSKARA_API Par par;
+extern VOSKARA_API std::vector<Obs> obs;
+extern VOSKARA_API std::vector<Chr> chr;
+extern VOSKARA_API std::vector<Mrkrlcs> mrkrlcs;
+extern VOSKARA_API std::vector<Mrkrlcs2> mrkrlcs2;
+extern VOSKARA_API std::vector<Gene> gene;
+extern VOSKARA_API std::vector<Gene> tempgene;
+extern VOSKARA_API std::vector<Polygene> polygene;
+extern VOSKARA_API std::vector<FinalProgRec> FinalProg;
+extern VOSKARA_API Boundary boundary;
+
+// Segregation indicators: (n_markers + maximQTL) rows x n_individuals, 9 at start.
+extern VOSKARA_API Table<int> GPOarray0;   // first-parent gamete
+extern VOSKARA_API Table<int> GPOarray1;   // second-parent gamete
+
+extern VOSKARA_API std::string PNTstring;  // phenotype text of all individuals
+extern VOSKARA_API int PNTheld;            // 1 while PNTstring holds the texts
+
+extern VOSKARA_API double twinv[14];       // QTL position windows: 7 probabilities, 7 widths
+extern VOSKARA_API int acc_pos[24];
+extern VOSKARA_API int acc_RJqtl[4];
+extern VOSKARA_API int acc_RJfpm[4];
+extern VOSKARA_API int acc_PVqtl[4];
+
+extern VOSKARA_API int ECCount;
+extern VOSKARA_API std::vector<int> ECSizes;
+extern VOSKARA_API std::vector<std::string> ECNames;
+
+extern VOSKARA_API std::string project_parF;
+extern VOSKARA_API std::string project_dirF;
+extern VOSKARA_API int iseed;
+extern VOSKARA_API int skipP;
+extern VOSKARA_API int REDprint;
+extern VOSKARA_API int VARgroup;
+extern VOSKARA_API int RJSdebug;
+extern VOSKARA_API int MRKdebug;
+extern VOSKARA_API int TIMnumrm;
+
+}  // namespace vsk

@@ -1,0 +1,65 @@
+// Helpers shared by the test programs: scratch directories, file I/O,
+// running the built programs and capturing what a stream receives.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace testsupport {
+
+// A fresh directory under the system temp directory, removed on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void write_file(const std::filesystem::path& path, const std::string& text);
+std::string read_file(const std::filesystem::path& path);
+
+// Path of a built program (bin directory of the build tree).
+std::string program(const std::string& name);
+// Path inside the source tree.
+std::filesystem::path source_path(const std::string& relative);
+
+struct RunResult {
+    int exit_code = -1;
+    std::string output;  // standard output and standard error, interleaved
+};
+// Runs a shell command line, capturing its output and exit code.
+RunResult run_command(const std::string& command_line);
+
+// A temporary FILE* whose contents can be read back as text.
+class CapturedStream {
+public:
+    CapturedStream();
+    ~CapturedStream();
+    CapturedStream(const CapturedStream&) = delete;
+    CapturedStream& operator=(const CapturedStream&) = delete;
+    std::FILE* stream() const { return file_; }
+    std::string text() const;
+
+private:
+    std::FILE* file_;
+};
+
+// Changes the working directory for the lifetime of the object.
+class ScopedCwd {
+public:
+    explicit ScopedCwd(const std::filesystem::path& dir);
+    ~ScopedCwd();
+
+private:
+    std::filesystem::path previous_;
+};
+
+}  // namespace testsupport

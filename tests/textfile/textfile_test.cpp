@@ -1,0 +1,116 @@
+// Keyword lookup, value reading and item splitting of the text utilities.
+#include "textfile/textfile.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+#include "textfile/fatal.h"
+
+using namespace vsk;
+using testsupport::TempDir;
+using testsupport::write_file;
+
+namespace {
+
+std::string value_of(const std::string& key, const std::string& path)
+{
+    std::string value;
+    getpatternvalue(key, path, value);
+    return value;
+}
+
+}  // namespace
+
+TEST(StripComment, CutsAtCommentHashesAndTrailingBlanks)
+{
+    EXPECT_EQ(stripcomment("length 100 ; sweeps"), "length 100");
+    EXPECT_EQ(stripcomment("seed 5 ## note"), "seed 5");
+    EXPECT_EQ(stripcomment("abc \t\r\n"), "abc");
+    EXPECT_EQ(stripcomment("; only a comment"), "");
+}
+
+TEST(SearchPattern, KeywordMatchingRules)
+{
+    TempDir dir;
+    std::string path = (dir / "k.par").string();
+    write_file(path,
+               "nmrkrC 3 3 3\n"
+               "lengthUDMax 5000\n"
+               "; length 7 inside a comment\n"
+               "namesT bodylength firmness\n"
+               "  length 200   ## trailing note\n"
+               "thinning\n");
+    EXPECT_EQ(value_of("mrkrC", path), "3");          // ends the first word
+    EXPECT_EQ(value_of("length", path), "200");       // never lengthUDMax, comment or namesT
+    EXPECT_EQ(value_of("ess", path), "");             // "firmness" is not the first word
+    std::string line;
+    EXPECT_EQ(searchpattern("length", path, line), 1);
+    EXPECT_EQ(line, "  length 200   ## trailing note\n");
+    std::string value = "x";
+    EXPECT_EQ(getpatternvalue("thinning", path, value), 1);
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(getpatternvalue("absent", path, value), -1);
+}
+
+TEST(SearchPattern, LastMatchingLineWinsAndHashesStayInKeywordPart)
+{
+    TempDir dir;
+    std::string path = (dir / "s.par").string();
+    write_file(path, "seed 11\nseed 22 ; newer\n");
+    EXPECT_EQ(value_of("seed", path), "22");
+    write_file(path, "seed 11\n##seed 33\n");
+    std::string line;
+    EXPECT_EQ(searchpattern("seed", path, line), 2);  // "##" does not hide a keyword...
+    EXPECT_EQ(value_of("seed", path), "");            // ...but ends the value part
+}
+
+TEST(SearchPattern, MissingFileIsFatal)
+{
+    std::string line;
+    EXPECT_THROW(searchpattern("x", "/nonexistent/dir/file.par", line), FatalExit);
+}
+
+TEST(SplitItems, SeparatorsAndLimits)
+{
+    std::vector<std::string> items;
+    EXPECT_EQ(splititems("a,b c", items, 50000, 80), 3);
+    EXPECT_EQ(splititems("a b,", items, 50000, 80), 3);
+    EXPECT_EQ(items[2], "");
+    EXPECT_EQ(splititems("", items, 50000, 80), 0);
+    EXPECT_EQ(splititems("abcdef", items, 50000, 4), -2);
+    EXPECT_EQ(splititems("a b c d", items, 3, 80), -1);
+}
+
+TEST(TextFile, MeasuresAndCopies)
+{
+    TempDir dir;
+    std::string path = (dir / "m.txt").string();
+    write_file(path, "; comment\nabc ; x\n\nde,fgh ij\n");
+    EXPECT_EQ(filerows(path), 2);
+    EXPECT_EQ(filewidth(path), 10);
+    EXPECT_EQ(filemaxlengthline(path), 10);
+    EXPECT_EQ(filemaxwords(path), 3);
+    EXPECT_EQ(filemaxwordlength(path), 7);
+    std::vector<std::string> lines;
+    EXPECT_EQ(copyfiletobuffer(path, lines, 20, 2), 12);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "de,fgh ij");
+    EXPECT_THROW(copyfiletobuffer(path, lines, 20, 1), FatalExit);
+    EXPECT_THROW(copyfiletobuffer(path, lines, 5, 2), FatalExit);
+
+    std::string comments = (dir / "c.txt").string();
+    write_file(comments, "; a\n; b\n");
+    EXPECT_EQ(filewidth(comments), 1);
+    EXPECT_EQ(filemaxwords((dir / "none").string()), -1);
+}
+
+TEST(TextFile, StrposAndCountDistinct)
+{
+    EXPECT_EQ(strpos("MARKERS", "KER"), 3);
+    EXPECT_EQ(strpos("", "a"), -1);
+    EXPECT_EQ(strpos("abc", "z"), -1);
+    int values[] = {0, 3, 3, 5};
+    std::vector<int> distinct;
+    EXPECT_EQ(countdistinct(values, 4, distinct), 2);
+    EXPECT_EQ(distinct, (std::vector<int>{3, 5}));
+}

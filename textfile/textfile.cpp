@@ -1,0 +1,281 @@
+// Text-file scanning: effective lines, keyword lookup, item splitting.
+#include "textfile/textfile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "textfile/fatal.h"
+
+namespace vsk {
+
+namespace {
+
+bool is_trailing_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool is_word_end(char c) { return c == ' ' || c == '\t' || c == '\n' || c == ','; }
+
+// Reads the next line without its newline; false at end of file.
+bool next_line(std::ifstream& in, std::string& line) { return static_cast<bool>(std::getline(in, line)); }
+
+std::ifstream open_or_die(const std::string& path, const char* function)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::printf("\nERROR in function %s()", function);
+        std::printf("\n file %s not found", path.c_str());
+        std::printf("\n aborting");
+        fatal_exit(1);
+    }
+    return in;
+}
+
+}  // namespace
+
+std::string stripcomment(std::string_view line)
+{
+    std::size_t end = line.size();
+    for (std::string_view stop : {std::string_view("##"), std::string_view(";"), std::string_view("\n")}) {
+        std::size_t at = line.find(stop);
+        if (at != std::string_view::npos) end = std::min(end, at);
+    }
+    while (end > 0 && is_trailing_blank(line[end - 1])) --end;
+    return std::string(line.substr(0, end));
+}
+
+int filemaxlengthline(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::printf("\nERROR in function filemaxlengthline()\n file %s not found!\n aborting", path.c_str());
+        fatal_exit(1);
+    }
+    std::string line;
+    std::size_t longest = 0;
+    bool any = false;
+    while (next_line(in, line)) {
+        any = true;
+        longest = std::max(longest, line.size());
+    }
+    return any ? static_cast<int>(longest) + 1 : 0;
+}
+
+int filerows(const std::string& path)
+{
+    std::ifstream in = open_or_die(path, "filerows");
+    std::string line;
+    int rows = 0;
+    while (next_line(in, line))
+        if (!stripcomment(line).empty()) ++rows;
+    return rows;
+}
+
+int filewidth(const std::string& path)
+{
+    std::ifstream in = open_or_die(path, "filewidth");
+    std::string line;
+    std::size_t widest = 0;
+    bool any = false;
+    while (next_line(in, line)) {
+        any = true;
+        widest = std::max(widest, stripcomment(line).size());
+    }
+    return any ? static_cast<int>(widest) + 1 : 0;
+}
+
+long copyfiletobuffer(const std::string& path, std::vector<std::string>& lines, int width, int rows)
+{
+    std::ifstream in = open_or_die(path, "copyfiletobuffer");
+    lines.clear();
+    std::string line;
+    long copied = 0;
+    while (next_line(in, line)) {
+        std::string content = stripcomment(line);
+        if (content.empty()) continue;
+        if (static_cast<int>(lines.size()) >= rows) {
+            std::printf("Error copyfiletobuffer() rows > %d\n", rows);
+            fatal_exit(1);
+        }
+        if (static_cast<int>(content.size()) >= width) {
+            std::printf("Error copyfiletobuffer() length > %d\n", width);
+            fatal_exit(1);
+        }
+        copied += static_cast<long>(content.size());
+        lines.push_back(std::move(content));
+    }
+    return copied;
+}
+
+namespace {
+
+bool is_key_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Whether the cut line `text` is a line of `keyword` (see searchpattern).
+bool keyword_line(std::string_view text, std::string_view keyword)
+{
+    std::size_t p = text.find(keyword);
+    if (p == std::string_view::npos || keyword.empty()) return false;
+    // The occurrence must lie in the line's first word.
+    std::size_t first = text.find_first_not_of(" \t\r");
+    for (std::size_t i = first; i < p; ++i)
+        if (is_key_blank(text[i])) return false;
+    std::size_t q = p + keyword.size();
+    if (q < text.size()) return is_key_blank(text[q]);
+    return p <= 1 || is_key_blank(text[p - 1]);
+}
+
+}  // namespace
+
+int searchpattern(std::string_view keyword, const std::string& path, std::string& line)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::printf("\nERROR in function searchpattern()");
+        std::printf("\n file %s not found", path.c_str());
+        std::printf("\n aborting");
+        fatal_exit(1);
+    }
+    int matches = 0;
+    std::string raw;
+    while (std::getline(in, raw)) {
+        std::string_view cut(raw);
+        std::size_t stop = cut.find(';');
+        if (stop != std::string_view::npos) cut = cut.substr(0, stop);
+        if (!keyword_line(cut, keyword)) continue;
+        ++matches;
+        line = raw;
+        if (!in.eof()) line += '\n';
+    }
+    return matches > 0 ? matches : -1;
+}
+
+int getpatternvalue(std::string_view keyword, const std::string& path, std::string& value)
+{
+    value.clear();
+    std::string line;
+    if (searchpattern(keyword, path, line) < 0) return -1;
+    std::string content = stripcomment(line);
+    std::size_t a = content.find_first_not_of(" \t\r\n\f\v");
+    if (a == std::string::npos) return -1;
+    std::size_t a_end = content.find_first_of(" \t\r\n\f\v", a);
+    if (a_end == std::string::npos) return 1;
+    std::size_t b = content.find_first_not_of(" \t\r\n\f\v", a_end);
+    if (b == std::string::npos) return 1;
+    std::size_t b_end = content.find_first_of(" \t\r\n\f\v", b);
+    value = content.substr(b, b_end == std::string::npos ? std::string::npos : b_end - b);
+    return 2;
+}
+
+int splititems(std::string_view text, std::vector<std::string>& items, int max_items, int width)
+{
+    items.clear();
+    std::string current;
+    int closed = 0;
+    for (char c : text) {
+        bool separator = c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+        if (!separator) {
+            current += c;
+            if (static_cast<int>(current.size()) >= width) return -2;
+            continue;
+        }
+        if (current.empty()) continue;
+        if (closed >= max_items - 1) return -1;
+        items.push_back(std::move(current));
+        current.clear();
+        ++closed;
+    }
+    if (closed == 0 && current.empty()) return 0;
+    items.push_back(std::move(current));
+    return closed + 1;
+}
+
+int strpos(std::string_view text, std::string_view pattern)
+{
+    if (text.empty()) return -1;
+    std::size_t at = text.find(pattern);
+    return at == std::string_view::npos ? -1 : static_cast<int>(at);
+}
+
+int countdistinct(const int* values, int n, std::vector<int>& distinct)
+{
+    distinct.clear();
+    for (int i = 0; i < n; ++i) {
+        if (values[i] == 0) continue;
+        if (std::find(distinct.begin(), distinct.end(), values[i]) == distinct.end()) distinct.push_back(values[i]);
+    }
+    return static_cast<int>(distinct.size());
+}
+
+namespace {
+
+struct WordStats {
+    int max_words = 0;
+    int max_word_length = 0;
+    int max_line = 0;
+};
+
+// Scans a file for its word statistics; false when it is missing.
+bool word_stats(const std::string& path, WordStats& stats)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::printf("\nFile '%s' not available", path.c_str());
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        if (static_cast<long>(line.size()) >= MAXLENGTHLINE - 1) {
+            std::printf("\nERROR");
+            std::printf("\ntoo many characters on one line in file %s: ", path.c_str());
+            std::printf("\nIncrease MAXLENGTHLINE (current value %d", MAXLENGTHLINE);
+            fatal_exit(1);
+        }
+        stats.max_line = std::max(stats.max_line, static_cast<int>(line.size()));
+        int words = 0, length = 0;
+        for (char c : line) {
+            if (is_word_end(c)) {
+                if (length > 0) ++words;
+                length = 0;
+            } else {
+                stats.max_word_length = std::max(stats.max_word_length, ++length);
+            }
+        }
+        if (length > 0) ++words;
+        stats.max_words = std::max(stats.max_words, words);
+    }
+    return true;
+}
+
+}  // namespace
+
+int filemaxwords(const std::string& path)
+{
+    WordStats stats;
+    return word_stats(path, stats) ? stats.max_words : -1;
+}
+
+int filemaxwordlength(const std::string& path)
+{
+    WordStats stats;
+    return word_stats(path, stats) ? stats.max_word_length : -1;
+}
+
+int filemaxline(const std::string& path)
+{
+    WordStats stats;
+    return word_stats(path, stats) ? stats.max_line : -1;
+}
+
+namespace {
+void rule(std::FILE* stream, int before, char mark, int length, int after)
+{
+    for (int i = 0; i < before; ++i) std::fputc('\n', stream);
+    for (int i = 0; i < length; ++i) std::fputc(mark, stream);
+    for (int i = 0; i < after; ++i) std::fputc('\n', stream);
+}
+}  // namespace
+
+void printline(std::FILE* stream, int before, int length, int after) { rule(stream, before, '-', length, after); }
+void printstars(std::FILE* stream, int before, int length, int after) { rule(stream, before, '*', length, after); }
+void printline_stdout(int before, int length, int after) { rule(stdout, before, '-', length, after); }
+
+}  // namespace vsk
