@@ -23,7 +23,7 @@ example: build
 	$(BUILD)/bin/voskara_console -d $(BUILD)/example-run
 
 bench: build
-	$(BUILD)/bin/voskara_bench
+	for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
 
 clean:
 	rm -rf $(BUILD)

@@ -197,7 +197,7 @@ struct Chr {
     int n_count1 = 0;
     double LowLim = 0.0;
     double UppLim = 0.0;
-    int fMrkr = -1;                  // first and last marker index; -1 until the map is read
+    int fMrkr = -1;                  // first and last 0-based index into mrkrlcs; -1 until the map is read
     int lMrkr = -1;
     // The map reader adds its fields below.
 };
@@ -214,6 +214,8 @@ struct Boundary {
 // Marker-locus record (filled by the marker coding step).
 struct Mrkrlcs {
     std::string name;
+    double position = 0.0;           // map coordinate (100 x group ordinal + Morgan)
+    int chrom = -1;                  // 0-based linkage group
     std::vector<double> freq;        // [max_alleles]
     std::vector<int> nfreq;          // [max_alleles]
     // The marker parts add their fields below.
