@@ -37,12 +37,32 @@ VOSKARA_API void InitFounder();
 VOSKARA_API void Initlcohort();
 VOSKARA_API void Initlwrtgtp(int n);
 VOSKARA_API void InitListPosIBD();
-VOSKARA_API void InitNuisanceEffects();
+// Founder relationship records: npos positions over n_alleles founder
+// alleles (2 nind); pmatrix 1 gives each position an [n_alleles][nanc]
+// descent table, 0 an [n_alleles][n_alleles] IBD table; also sizes
+// FIBDNRM and FIBDNRMi (n_alleles / 2 founders square, inbred founders).
+VOSKARA_API void InitFIBD(int npos, int n_alleles, int nanc, int pmatrix);
 
 // ---- numeric: random numbers ----
 VOSKARA_API void NewSeed();
 
 // ---- residual: nuisance effects, variances, likelihood ----
+// Nuisance effects table of n_levels rows (all 0) and its per-level class
+// table (all -1).
+VOSKARA_API void InitNuisanceEffects(int n_levels, int n_traits);
+// Gibbs draws: effects of nuisance column c (random: 1 when some trait gives
+// it a normal prior with covariance slot s), the covariance of random column
+// c, the residual covariance.
+VOSKARA_API void SampleNuisance(int c, int s, int random);
+VOSKARA_API void SampleVarR(int c, int s);
+VOSKARA_API void SampleVarERR();
+// Log-likelihood and running means; running mean predictions; imputation of
+// missing trait values.
+VOSKARA_API void CalcLikelihood();
+VOSKARA_API void PredictionPhenotype();
+VOSKARA_API void AugmentPhenotypes();
+// "prediction.csv" with the DIC of a single-trait run; 0 or 1 (not written).
+VOSKARA_API int WritePredictions();
 
 // ---- markers ----
 
@@ -51,6 +71,9 @@ VOSKARA_API void NewSeed();
 // ---- polygenic ----
 
 // ---- output: sample files and run summary ----
+// Appends the current state to the sample files (headers and "wrtgtp.nms" at
+// the first call of the run).
+VOSKARA_API void PrintSamples();
 VOSKARA_API int CreateTemplateXmlFile();
 
 }  // namespace vsk

@@ -67,7 +67,7 @@ struct Par {
     std::vector<int> level_first;    // [n_nuis] first effects-table row
     std::vector<int> level_last;     // [n_nuis] last effects-table row
     Table<double> nuis_effects;      // [n_levels][t]
-    std::vector<int> level_flag;     // [n_levels], -1 at creation
+    std::vector<int> level_flag;     // [n_levels] class number of each level as written in the data file; -1 at creation
 
     // --- model switches and gene-effect priors ---
     int indicQTL = 0;                // 0 none, 1 QTL analysis, 2 IBD analysis
@@ -165,6 +165,23 @@ struct Par {
 
     // Later model parts add their counters below, each under a comment
     // naming the part of the model that owns it.
+
+    // --- residual and nuisance model: trait statistics, genetic covariances ---
+    std::vector<double> pheno_min;        // [t] smallest observed value
+    std::vector<double> pheno_max;        // [t] largest observed value
+    std::vector<double> mean_prior_mean;  // [t] normal prior of the overall mean
+    std::vector<double> mean_prior_var;   // [t]
+    Table<double> tim_cov;           // infinitesimal polygenic covariance (t x t)
+    Table<double> timdom_cov;        // infinitesimal dominance covariance
+    Table<double> qtl_cov;           // covariance explained by the QTL in the model
+    Table<double> fpm_cov;           // covariance explained by the FPM genes
+
+    // --- parameter file: locus-order working tables, sized by init_par ---
+    // Rows are the (maximQTL + n_markers) loci of the locus order.
+    Table<double> rfmat[2];          // recombination fractions r and 2r/(1+2r) between loci
+    Table<int> lcs_rows;             // [rows][2]: kind (1 marker, 0 QTL) and index; -1 at creation
+    std::vector<int> qtl_sorted;     // [maximQTL] slots in map order; 0 at creation
+    std::vector<int> qtl_rank;       // [maximQTL] rank of each slot; 0 at creation
 };
 
 // ---------------------------------------------------------------------------
@@ -186,6 +203,13 @@ struct Obs {
     std::vector<double> prediction;  // [t] running mean of the genetic prediction
     std::vector<double> infpoleff;   // [t] infinitesimal additive effect
     std::vector<double> timdom;      // [t] infinitesimal dominance effect
+
+    // Offspring links and final-offspring absorption (console input readers).
+    int FP = 0;                      // 1 = absorbed final offspring
+    int desc_start = 0;              // 1-based start of its list in par.descv, 0 = no descendants
+    int descfp_start = 0;            // 1-based start of its list in par.descFP, 0 = none
+    int fp_mating = 0;               // 1-based first FinalProg record with this parent, 0 = none;
+                                     // walk on via FinalProgRec::next_lead / next_other
 };
 
 // One record per linkage group.
@@ -200,6 +224,8 @@ struct Chr {
     int fMrkr = -1;                  // first and last 0-based index into mrkrlcs; -1 until the map is read
     int lMrkr = -1;
     // The map reader adds its fields below.
+    double chr_length = 0.0;         // UppLim - LowLim (Morgan)
+    double prior_mass = 0.0;         // share of the QTL location prior (0 when not analysed)
 };
 
 // Uniform-prior bounds of effects and the allele-frequency bounds.
@@ -218,6 +244,15 @@ struct Mrkrlcs {
     int chrom = -1;                  // 0-based linkage group
     std::vector<double> freq;        // [max_alleles]
     std::vector<int> nfreq;          // [max_alleles]
+    // Map reader: QTL location prior and exclusion by weight 0.
+    double prior_weight = 1.0;       // prior density per Morgan on the interval to the next marker
+    int excluded = 0;                // 1 = excluded by map weight 0
+    // Data file reader: raw allele values per individual (index i - 1 for
+    // individual i): >0 allele (letters A C G T B = 1..5), 0 missing,
+    // -1 putative null (nullalleleP), -2 confirmed null (nullalleleC).
+    std::vector<int> allele1;        // [n_individuals] first allele
+    std::vector<int> allele2;        // [n_individuals] second allele
+    int letter_coded = 0;            // 1 = some allele was written as a letter
     // The marker parts add their fields below.
 };
 
@@ -236,9 +271,28 @@ struct Polygene {
 
 // Final-progeny record of one mating.
 struct FinalProgRec {
-    std::vector<int> members;        // [m], 0 at creation
-    int count0 = 0;
-    int count1 = 0;
+    std::vector<int> members;        // [m], 0 at creation; absorbed offspring, 0-terminated
+    int count0 = 0;                  // number of absorbed offspring listed
+    int count1 = 0;                  // of them, without a phenotype
+    // Final-offspring absorption: FinalProg holds exactly one record per
+    // mating, ordered by leading parent (the lower-numbered one).
+    int lead = 0;                    // leading parent, negated on its first record
+    int other = 0;                   // other parent
+    int next_lead = 0;               // 1-based next record involving the leading parent, 0 = none
+    int next_other = 0;              // 1-based next record involving the other parent, 0 = none
+};
+
+// Founder IBD relations at one map position (founder relationship file).
+// Founder alleles are numbered 2f and 2f+1 for founder f (0-based, in the
+// order of par.founders).
+struct FibdPosition {
+    int chrom = -1;                  // 0-based linkage group
+    double position = 0.0;           // map position as given in the file
+    std::vector<int> cluster;        // [2 nind] 1-based IBD cluster of each founder allele, 0 = unknown
+    int n_clusters = 0;              // distinct clusters (clusters are numbered 1..n_clusters)
+    int n_active = 0;                // Q: clusters among the founders; P: ancestors with positive total
+    double summary = 0.0;            // effective number: (sum s)^2 / sum s^2 of cluster sizes / ancestor totals
+    Table<double> prob;              // Q: [2 nind][2 nind] IBD probabilities; P: [2 nind][nanc] descent probabilities
 };
 
 // ---------------------------------------------------------------------------
@@ -253,6 +307,9 @@ extern VOSKARA_API std::vector<Gene> tempgene;
 extern VOSKARA_API std::vector<Polygene> polygene;
 extern VOSKARA_API std::vector<FinalProgRec> FinalProg;
 extern VOSKARA_API Boundary boundary;
+extern VOSKARA_API std::vector<FibdPosition> FIBD;  // [npos], from InitFIBD
+extern VOSKARA_API Table<double> FIBDNRM;           // founder relationship matrix
+extern VOSKARA_API Table<double> FIBDNRMi;          // its inverse
 
 // Segregation indicators: (n_markers + maximQTL) rows x n_individuals, 9 at start.
 extern VOSKARA_API Table<int> GPOarray0;   // first-parent gamete

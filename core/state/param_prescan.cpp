@@ -1,0 +1,145 @@
+// Pre-scan of the data file for the dimensions the records are sized by:
+// individuals, the largest allele count of a marker locus, founders, founder
+// cohorts and cohorts. Every data line must hold exactly the items the
+// parameter file announces.
+#include <algorithm>
+#include <fstream>
+#include <numeric>
+
+#include "core/state/console.h"
+#include "core/state/parameters.h"
+#include "textfile/textfile.h"
+
+namespace vsk {
+
+namespace {
+
+constexpr int kMissingAllele = 0;   // "-" or "*": no allele observed
+constexpr int kNullAllele = -1;     // confirmed or putative null allele
+constexpr int kLeadingItems = 4;    // cohort, name, first and second parent
+
+// Allele code of one item; `missing` is set for "-" and "*".
+int allele_code(const std::string& item, const Par& p, bool& missing)
+{
+    missing = item == "-" || item == "*";
+    if (missing) return kMissingAllele;
+    if (item == p.nullalleleC || item == p.nullalleleP) return kNullAllele;
+    if (item.size() == 1) {
+        switch (item[0]) {
+        case 'a': case 'A': return 1;
+        case 'c': case 'C': return 2;
+        case 'g': case 'G': return 3;
+        case 't': case 'T': return 4;
+        case 'b': case 'B': return 5;
+        case 'n': case 'N': return 0;
+        default: break;
+        }
+    }
+    return to_int(item);
+}
+
+struct ScanTally {
+    std::vector<std::vector<int>> codes;   // per locus, distinct non-zero codes
+    std::vector<int> cohorts;              // distinct cohorts other than 0 and -1
+    std::vector<int> founder_cohorts;
+    int founders = 0;
+};
+
+void add_distinct(std::vector<int>& set, int value)
+{
+    if (std::find(set.begin(), set.end(), value) == set.end()) set.push_back(value);
+}
+
+void tally_line(const std::vector<std::string>& items, int first_allele, const Par& p, ScanTally& tally)
+{
+    for (std::size_t locus = 0; locus < tally.codes.size(); ++locus) {
+        for (int side = 0; side < 2; ++side) {
+            bool missing = false;
+            int code = allele_code(items[first_allele + 2 * locus + side], p, missing);
+            if (!missing && code != 0) add_distinct(tally.codes[locus], code);
+        }
+    }
+    int cohort = to_int(items[0]);
+    bool counted = cohort != 0 && cohort != -1;
+    if (counted) add_distinct(tally.cohorts, cohort);
+    const std::string& first_parent = items[2];
+    if (first_parent == "-" || first_parent == "*" || first_parent == "0") {
+        ++tally.founders;
+        if (counted) add_distinct(tally.founder_cohorts, cohort);
+    }
+}
+
+// A slot for a null allele is always kept, so a locus without an observed
+// null allele counts one more.
+int largest_allele_count(const ScanTally& tally)
+{
+    int largest = 0;
+    for (const std::vector<int>& codes : tally.codes) {
+        bool has_null = std::find(codes.begin(), codes.end(), kNullAllele) != codes.end();
+        largest = std::max(largest, static_cast<int>(codes.size()) + (has_null ? 0 : 1));
+    }
+    return largest;
+}
+
+// Splits and checks every data line; `line` numbers are those of the file.
+void scan_lines(const Par& p, const std::string& path, int expected,
+                int first_allele, ScanTally& tally)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string raw;
+    std::vector<std::string> items;
+    int line = 0;
+    while (std::getline(in, raw)) {
+        ++line;
+        std::string content = stripcomment(raw);
+        if (content.empty()) continue;
+        int n = splititems(content, items, kMaxItems + 1, kItemWidth);
+        if (n < 0) {
+            cprint("\nERROR: line %d of file %s holds more than %d items or an item of %d characters or more", line,
+                   p.datafile.c_str(), kMaxItems, kItemWidth);
+            abort_voskara();
+        }
+        if (n != expected) {
+            cprint("\nERROR: wrong number of columns in file %s", p.datafile.c_str());
+            cprint(", line %d", line);
+            cprint(", nstrings(observed) = %d", n);
+            cprint(", nstrings(expected) = %d", expected);
+            abort_voskara();
+        }
+        tally_line(items, first_allele, p, tally);
+    }
+}
+
+}  // namespace
+
+void prescan_datafile(ParamContext& ctx, Par& p)
+{
+    int ncolN = p.n_nuis - 1;
+    long long markers = std::accumulate(ctx.mrkrC.begin(), ctx.mrkrC.end(), 0LL);
+    long long expected = kLeadingItems + ncolN + p.ncolT + 2 * markers;
+    if (expected > kMaxItems) {
+        cprint("\nERROR: too many items at single line in datafile '%s'", p.datafile.c_str());
+        cprint("\nncolT = %d, ncolN = %d, 2*ncolM = %lld | maxitem = %d", p.ncolT, ncolN, 2 * markers, kMaxItems);
+        abort_voskara();
+    }
+
+    std::string path = ctx.file_path(p.datafile);
+    p.n_individuals = filerows(path);
+    cprint("\n%d lines in datafile %s\n", p.n_individuals, p.datafile.c_str());
+
+    ScanTally tally;
+    tally.codes.resize(static_cast<std::size_t>(markers));
+    scan_lines(p, path, static_cast<int>(expected), kLeadingItems + ncolN + p.ncolT, tally);
+
+    p.max_alleles = largest_allele_count(tally);
+    p.n_founders = tally.founders;
+    p.n_founder_cohorts = static_cast<int>(tally.founder_cohorts.size());
+    p.n_cohorts = static_cast<int>(tally.cohorts.size());
+    if (p.indicQTL >= 1 && p.max_alleles < 1) {
+        cprint("\nERROR: max number of alleles / marker locus =%d", p.max_alleles);
+        cprint("\nNo QTL or IBD analysis possible");
+        abort_voskara();
+    }
+}
+
+}  // namespace vsk

@@ -1,0 +1,143 @@
+// Creation of the whole analysis state after the parameter file has been read,
+// and its release at the end of the run.
+#include "core/state/startup.h"
+
+#include <cstdio>
+
+#include "core/state/allocation.h"
+#include "core/state/console.h"
+#include "core/voskara.h"
+
+namespace vsk {
+
+void allocate_markers(const Par& p, std::vector<Mrkrlcs>& loci, std::vector<Mrkrlcs2>& loci2)
+{
+    if (p.n_markers <= 0) return;
+    alloc_tagged(loci, "InitMarkers()", p.n_markers);
+    alloc_tagged(loci2, "InitMarkers()", p.n_markers);
+    for (Mrkrlcs& locus : loci) {
+        alloc_tagged(locus.freq, "init_freq", p.max_alleles);
+        alloc_tagged(locus.nfreq, "init_freq", p.max_alleles);
+    }
+}
+
+void allocate_individuals(const Par& p, std::vector<Obs>& individuals, Table<int>& gpo0, Table<int>& gpo1)
+{
+    alloc_tagged(individuals, "init_ind()", p.n_individuals);
+    for (Obs& o : individuals) {
+        alloc_tagged(o.X_nuis, "init_X_nuis", p.n_nuis);
+        alloc_tagged(o.phenotype, "init_phenotype", p.n_traits);
+        alloc_tagged(o.residual, "init_residual", p.n_traits);
+        alloc_tagged(o.Y, "init_Y", p.n_traits);
+        alloc_tagged(o.prediction, "init_prediction", p.n_traits);
+        alloc_tagged(o.infpoleff, "init_infpoleff", p.n_traits);
+        alloc_tagged(o.timdom, "init_timdom", p.n_traits);
+    }
+    const int rows = p.n_markers + p.maximQTL;
+    if (rows >= 1) {
+        alloc_table(gpo0, rows, p.n_individuals, kUnknown);
+        alloc_table(gpo1, rows, p.n_individuals, kUnknown);
+    }
+}
+
+// The QTL model sizes the fields of each slot (founder cohorts, individuals,
+// founders, ancestors, traits, markers) once it defines them.
+void allocate_qtl(const Par& p, std::vector<Gene>& genes, std::vector<Gene>& proposals)
+{
+    if (p.maximQTL <= 0) return;
+    alloc_tagged(genes, "InitQTL()", p.maximQTL);
+    alloc_tagged(proposals, "InitTempQTL()", p.maximQTL);
+}
+
+void allocate_fpm(const Par& p, std::vector<Polygene>& genes)
+{
+    if (p.maximFPM <= 0) return;
+    alloc_tagged(genes, "InitFPM()", p.maximFPM);
+}
+
+void allocate_bounds(const Par& p, Boundary& bounds)
+{
+    if (p.n_traits <= 0) return;
+    for (std::vector<double>* v : {&bounds.gene_upper, &bounds.gene_lower, &bounds.mean_upper, &bounds.mean_lower,
+                                   &bounds.nuis_upper, &bounds.nuis_lower})
+        alloc_tagged(*v, "init_bound()", p.n_traits);
+}
+
+void allocate_state(const Par& p)
+{
+    allocate_markers(p, mrkrlcs, mrkrlcs2);
+    allocate_individuals(p, obs, GPOarray0, GPOarray1);
+    allocate_qtl(p, gene, tempgene);
+    allocate_fpm(p, polygene);
+    allocate_bounds(p, boundary);
+}
+
+namespace {
+
+void release_par_tables(Par& p)
+{
+    release(p.founders);
+    release(p.lcohort);
+    release(p.lcohort_count);
+    release(p.indiT);
+    release(p.namesT);
+    release(p.indiN);
+    release(p.namesN);
+    release(p.level_first);
+    release(p.level_last);
+    release(p.nuis_effects);
+    release(p.level_flag);
+    release(p.pheno_cov);
+    release(p.res_cov);
+    release(p.res_prec);
+    release(p.res_cov_mean);
+    release(p.nuis_cov);
+    release(p.varPOA);
+    release(p.varPOD);
+    release(p.pheno_mean);
+    release(p.pheno_var);
+    release(p.lwrtgtp);
+    release(p.descv);
+    release(p.descFP);
+}
+
+}  // namespace
+
+// Every container is released whatever the settings say: the position list
+// and the final-progeny records may have been allocated outside IBD mode or
+// without absorption, and releasing an empty container costs nothing.
+void release_state(Par& p)
+{
+    release(p.pos_ibd);
+    for (std::vector<double>* v : {&boundary.gene_upper, &boundary.gene_lower, &boundary.mean_upper,
+                                   &boundary.mean_lower, &boundary.nuis_upper, &boundary.nuis_lower})
+        release(*v);
+    release(polygene);
+    release(tempgene);
+    release(gene);
+    release(FinalProg);
+    release(obs);
+    release(GPOarray0);
+    release(GPOarray1);
+    release(PNTstring);
+    PNTheld = 0;
+    release(mrkrlcs);
+    release(mrkrlcs2);
+    release(FIBD);
+    release(FIBDNRM);
+    release(FIBDNRMi);
+    release(chr);
+    release_par_tables(p);
+}
+
+void InitGlobalVariables()
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (!console_chosen()) set_console_stream(stdout);
+    init_par(par);
+    allocate_state(par);
+}
+
+void FreeGlobalVariables() { release_state(par); }
+
+}  // namespace vsk
