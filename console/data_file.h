@@ -1,0 +1,47 @@
+// Data file reader: one line per individual (cohort, name, parents,
+// nuisance classes, phenotypes, two alleles per marker). Fills `obs`, the
+// raw allele tables of `mrkrlcs`, the founder, genotype-writing and cohort
+// lists and the phenotype text, after the pedigree ordering.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/state/records.h"
+
+namespace vsk {
+
+// Reads par.datafile (called by the run driver after the map reader).
+void read_data_file();
+
+// ---- pieces, exposed for the tests ----
+
+// Raw code of one allele word: "-" 0; the nullalleleP text -1; the
+// nullalleleC text -2; a single letter A C G T B (either case) 1..5 (sets
+// `letter`); a single N, * or - 0; anything else its integer value (0 when
+// not a number). A negative value that is not a null-allele text can only be
+// a typing error; the reader refuses it (see read_data_file).
+int allele_code(std::string_view word, const std::string& null_putative, const std::string& null_confirmed,
+                bool& letter);
+
+// Missing-value strings of misvalT ("-" is implicit and not stored).
+struct MissingValues {
+    std::vector<std::string> words;   // at most 9
+    std::vector<double> values;       // numeric value per word
+    std::vector<char> numeric;        // 1 when the word is a number
+};
+// Splits misvalT; ten or more strings end the run.
+MissingValues missing_values(const std::string& misvalT);
+
+// Phenotype word classification: true = missing. A word that is neither a
+// number nor a missing-value string ends the run (see read_data_file).
+// A number matches a numeric missing-value string by value; a non-numeric
+// missing-value string matches only as text.
+bool phenotype_missing(std::string_view word, const MissingValues& missing, double& value, bool& is_number);
+
+// Builds PNTstring from the first `columns` words of every line in
+// processing order (right-aligned per column, " \t" between, " \n" last).
+void build_phenotype_text(const std::vector<std::string>& lines, const std::vector<int>& order, int columns);
+
+}  // namespace vsk

@@ -1,0 +1,19 @@
+// Start of "check.log" by whichever offspring step writes to it first.
+#include "console/offspring_log.h"
+
+namespace vsk {
+
+namespace {
+bool g_started = false;
+}  // namespace
+
+File open_check_log_for_offspring()
+{
+    File f = open_file("check.log", g_started ? "a" : "w");
+    g_started = true;
+    return f;
+}
+
+void reset_check_log_start() { g_started = false; }
+
+}  // namespace vsk
