@@ -8,17 +8,37 @@
 
 namespace rvn {
 
-// Runs the whole post-processing of a finished project.
-RUVANE_API int Ruvane(const std::string& project_dir, const std::string& par_file);
+// Runs the whole post-processing of a project: reads the parameter file, the
+// map and the sample files, estimates burn-in and effective chain sizes and
+// prints the summaries. Fatal input errors leave through vsk::FatalExit
+// (exit code 1). With fewer than 100 samples in "genpar.out" the program
+// ends too, unless `after_analysis` is set: the analysis calls it at the end
+// of a run whose work is done, so a short chain only earns a note and the
+// post-processing is skipped. Returns 0, or -1 when it was skipped.
+RUVANE_API int Ruvane(const std::string& project_dir, const std::string& par_file,
+                      bool after_analysis = false);
 
-// Redirects the post-processing console stream to a file (appending).
+// Redirects the post-processing console stream to a file (appending). When
+// the file cannot be opened the stream stays standard output.
 RUVANE_API void set_ruvanedll_console_fp(const std::string& path);
 
-// Effective chain size of the current "genpar.out" (smallest over chains).
+// Smallest effective chain size over the chains of the current "genpar.out"
+// in project_dir, printing the ESS table. -1 when a chain is too short for
+// its autocovariances, or when fewer than 100 samples exist yet (a one-line
+// note; the caller then lengthens the chain as for any unmet target);
+// 1000000 when no chain varies.
 RUVANE_API int VoskaraECS(int n_traits, const std::string& project_dir);
 
-// Fills chain names and effective sizes; returns the number filled.
+// Fills names[k] and sizes[k] (-1 for a chain too short) for every chain
+// that varies, in column order, and returns the number filled; 0 when fewer
+// than 100 samples exist. The caller sizes the tables for the
+// n + 2 + 9 n(n+1)/2 named chains; they grow if genpar.out holds more
+// columns than that.
 RUVANE_API int VoskaraECS2(int n_traits, std::vector<std::string>& names, std::vector<int>& sizes,
                            const std::string& project_dir);
+
+// Dimensions of the last post-processing run, read by its XML summary.
+extern RUVANE_API int maximQTL;
+extern RUVANE_API int nchromosomes;
 
 }  // namespace rvn

@@ -1,0 +1,178 @@
+// Readers of the QTL sample files: iqtl.out and gqtl.out in the sparse layout
+// (one row per sample, every slot) or the concise one (one row per QTL in
+// use, converted here to the sparse layout), and cohqtl.out.
+#include "post/sample_readers.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "post/console.h"
+#include "textfile/fatal.h"
+
+namespace rvn {
+
+namespace {
+
+// Leading columns of a concise row: iteration, number of QTL, chromosome, cM.
+constexpr int kConciseLead = 4;
+
+void reading_error(const std::string& path) { rprint("\nERROR in reading file %s", path.c_str()); }
+
+// Places the rows of a concise file on (sample row, slot): the sample row is
+// iteration / thinning step - 1, the slot counts the rows of one sample.
+// Calls place(file_row, sample, slot) for every row of a sample kept.
+// Returns the number of leading sample rows whose QTL are all present: the
+// last sample of the file may be cut after some of its QTL rows.
+template <class F>
+int place_concise_rows(const std::string& path, const vsk::Table<double>& lead, const PostState& st, F&& place)
+{
+    const int n = st.s.n();
+    const int Q = st.par.maximQTL;
+    const int thin = st.s.thin_step;
+    if (thin <= 0) {
+        reading_error(path);
+        rprint("\nthinning step %d between the first samples of genpar.out", thin);
+        vsk::fatal_exit(1);
+    }
+    int previous = -1, slot = -1, beyond = 0;
+    for (int k = 0; k < lead.rows(); ++k) {
+        const int iteration = static_cast<int>(lead[k][0]);
+        const int sample = iteration / thin - 1;
+        if (sample < 0) {
+            reading_error(path);
+            rprint("\niteration %d lies before the first sample", iteration);
+            vsk::fatal_exit(1);
+        }
+        slot = sample == previous ? slot + 1 : 0;
+        previous = sample;
+        if (slot >= Q) {
+            reading_error(path);
+            rprint("\nmore QTL than slots (maximQTL = %d) at iteration %d", Q, iteration);
+            vsk::fatal_exit(1);
+        }
+        if (sample >= n) {
+            ++beyond;
+            continue;
+        }
+        place(k, sample, slot);
+    }
+    if (beyond > 0)
+        rprint("\nWARNING: %d rows of file %s lie beyond the last sample of genpar.out and are left out", beyond,
+               path.c_str());
+    // A cut last sample holds fewer rows than its stated number of QTL.
+    if (lead.rows() > 0 && previous < n && slot + 1 < static_cast<int>(lead[lead.rows() - 1][1])) return previous;
+    return INT_MAX;
+}
+
+void read_qtl_sparse(PostState& st, const std::string& path)
+{
+    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL VARIABLES", true, false);
+    require_min_samples(shape);
+    check_row_counts("genpar.out", st.s.n(), "iqtl.out", shape.rows);
+    read_sample_rows(path, shape, 2, st.s.qtl);
+    const int Q = st.par.maximQTL, T = st.par.n_traits;
+    const int columns = st.s.qtl.cols();
+    st.s.S = columns / Q;
+    st.s.F = st.s.S - 3 * T - 1;
+    if (st.s.S * Q != columns || st.s.F < 0) {
+        reading_error(path);
+        rprint("\n%d columns of QTL variables do not form %d QTL of %d traits", columns, Q, T);
+        vsk::fatal_exit(1);
+    }
+}
+
+void read_qtl_concise(PostState& st, const std::string& path)
+{
+    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL VARIABLES", true, false);
+    vsk::Table<double> rows;
+    read_sample_rows(path, shape, 0, rows);
+    const int Q = st.par.maximQTL, T = st.par.n_traits, n = st.s.n();
+    const int F = shape.cols - kConciseLead - T * st.par.effect_kinds_present();
+    if (shape.rows > 0 && F < 0) {
+        reading_error(path);
+        rprint("\n%d columns are too few for the effects in the model", shape.cols);
+        vsk::fatal_exit(1);
+    }
+    st.s.F = F < 0 ? 0 : F;
+    st.s.S = st.s.F + 3 * T + 1;
+    const int S = st.s.S;
+    st.s.qtl.assign(n, Q * S, 0.0);
+    const int flags[3] = {st.par.addGENE, st.par.domGENE, st.par.impGENE};
+    int complete = place_concise_rows(path, rows, st, [&](int k, int sample, int slot) {
+        const double* in = rows[k];
+        double* out = st.s.qtl[sample] + slot * S;
+        out[S - 1] = in[2] * 100.0 + in[3] * 0.01;
+        for (int f = 0; f < F; ++f) out[f] = in[kConciseLead + f];
+        int column = kConciseLead + F;
+        for (int kind = 0; kind < 3; ++kind) {
+            if (flags[kind] <= 0) continue;
+            for (int t = 0; t < T; ++t) out[F + kind * T + t] = in[column + t];
+            column += T;
+        }
+    });
+    st.s.complete_limit = std::min(st.s.complete_limit, complete);
+    rprint("%d rows and * %d columns\n", n, Q * S);
+}
+
+void read_qtl_genotypes_sparse(PostState& st, const std::string& path)
+{
+    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL GENOTYPES", true, false);
+    require_min_samples(shape);
+    check_row_counts("iqtl.out", st.s.qtl.rows(), "gqtl.out", shape.rows);
+    read_sample_rows(path, shape, 0, st.s.qtl_geno);
+    st.s.geno_per_slot = st.s.qtl_geno.cols() / st.par.maximQTL;
+}
+
+void read_qtl_genotypes_concise(PostState& st, const std::string& path)
+{
+    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL GENOTYPES", true, false);
+    vsk::Table<double> lead;
+    GenoTable codes;
+    read_sample_rows_split(path, shape, kConciseLead, lead, codes);
+    const int Q = st.par.maximQTL, n = st.s.n();
+    const int W = shape.cols > kConciseLead ? shape.cols - kConciseLead : 0;
+    st.s.geno_per_slot = W;
+    // Slots not in use hold "absent" as in the sparse layout.
+    st.s.qtl_geno.assign(n, Q * W, kNoGenotype);
+    int complete = place_concise_rows(path, lead, st, [&](int k, int sample, int slot) {
+        const GenoCode* in = codes[k];
+        GenoCode* out = st.s.qtl_geno[sample] + slot * W;
+        for (int i = 0; i < W; ++i) out[i] = in[i];
+    });
+    st.s.complete_limit = std::min(st.s.complete_limit, complete);
+}
+
+}  // namespace
+
+void read_qtl(PostState& st)
+{
+    const std::string path = st.path("iqtl.out");
+    if (st.par.FormatMCMC == 1)
+        read_qtl_concise(st, path);
+    else
+        read_qtl_sparse(st, path);
+}
+
+void read_qtl_genotypes(PostState& st)
+{
+    const std::string path = st.path("gqtl.out");
+    if (st.par.FormatMCMC == 1)
+        read_qtl_genotypes_concise(st, path);
+    else
+        read_qtl_genotypes_sparse(st, path);
+    st.s.has_qtl_geno = true;
+}
+
+void read_qtl_cohorts(PostState& st)
+{
+    const std::string path = st.path("cohqtl.out");
+    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL COHORT VARIANCES", true, false);
+    require_min_samples(shape);
+    check_row_counts("iqtl.out", st.s.qtl.rows(), "cohqtl.out", shape.rows);
+    read_sample_rows(path, shape, 0, st.s.qtl_coh);
+    const int per_sample = st.par.maximQTL * st.par.n_traits;
+    st.s.coh_per_slot = per_sample > 0 ? st.s.qtl_coh.cols() / per_sample : 0;
+    st.s.has_qtl_coh = true;
+}
+
+}  // namespace rvn
