@@ -1,0 +1,176 @@
+// The MCMC main loop. Each model part plugs its per-sweep step in at the
+// place named in run_sweep; the driver owns the order, the schedules and the
+// chain length.
+#include "console/sweep_loop.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "console/chain_length.h"
+#include "console/reports.h"
+#include "console/convergence.h"
+#include "core/state/console.h"
+#include "core/voskara.h"
+
+namespace vsk {
+
+namespace {
+
+constexpr int kProgressFactor = 10;          // progress every thinning x 10 sweeps
+constexpr int kReducedProgressFactor = 100;  // ... x 100 with reduced printing
+constexpr int kMinExtremeInterval = 50;      // extreme residuals at most every 50 sweeps
+constexpr int kExtremeChunks = 50;           // ... and about 50 times per chain
+constexpr int kExtremeFirstSweep = 5;        // never in the first sweeps
+
+void print_chain_banner()
+{
+    crule(2, 79, 1);
+    cstars(0, 10, 0);
+    cprint("   START  MARKOV  CHAIN  ");
+    cstars(0, 45, 0);
+    crule(1, 79, 1);
+}
+
+// A thinning interval below 1 would make every "multiple of thinning" test
+// divide by zero.
+void check_thinning()
+{
+    if (par.thinning >= 1) return;
+    cprint("\nERROR: thinning interval must be 1 or more (thinning = %d)", par.thinning);
+    abort_voskara();
+}
+
+// Step 1: marker phases and the QTL; the last sweep of the current length
+// closes both and does the one pedigree-viewer export of the process.
+void sample_markers_and_qtl(RunState& run, int t, [[maybe_unused]] double position)
+{
+    if (par.indicQTL == 0) return;
+    if (t < par.length - 1) {
+        if (marker_update_due(t, par.skipSampleMarkers)) {
+            // Marker phases: SampleMarkers stage 3 plugs in here.
+        }
+        // QTL model: SampleQTL stage 1 at `position` plugs in here.
+        return;
+    }
+    // Marker phases: SampleMarkers stage 4 plugs in here.
+    if (run.viewer_exports == 0) {
+        if (par.trellanV != 0) export_to_pedigree_viewer();
+        ++run.viewer_exports;
+    }
+    // QTL model: SampleQTL stage 2 at `position` plugs in here.
+}
+
+// Step 3: nuisance effects, variances, likelihood and missing phenotypes
+// (not in IBD mode).
+void sample_residual_model(int t, const std::vector<NuisanceStep>& nuisance)
+{
+    if (par.indicQTL >= 2) return;
+    if (extreme_residuals_due(t, par.length)) write_extreme_residuals(par, obs);
+    for (const NuisanceStep& step : nuisance) {
+        SampleNuisance(step.column, step.var_index, step.has_variance ? 1 : 0);
+        if (step.has_variance) SampleVarR(step.column, step.var_index);
+    }
+    SampleVarERR();
+    CalcLikelihood();
+    PredictionPhenotype();
+    AugmentPhenotypes();
+}
+
+// Steps 4 to 6: samples, progress, chain length.
+void close_sweep(RunState& run, int t, int progress)
+{
+    if (at_multiple(t, par.thinning)) {
+        PrintSamples();
+        if (at_multiple(t, progress)) print_progress_report(par, t);
+        par.length = length_at_thinning_boundary(run.par_path, t, par.length, par.ess, par.lengthUDMax);
+    }
+    if (convergence_check_due(t, par.length, par.indicQTL, par.ess)) par.length = check_convergence(par.length);
+}
+
+void run_sweep(RunState& run, int t, double position, int progress, const std::vector<NuisanceStep>& nuisance)
+{
+    sample_markers_and_qtl(run, t, position);
+    // Polygenic models: SampleFPM stage 1 (indicFPM) and SampleTIM stage 1
+    // (indicTIM) plug in here.
+    sample_residual_model(t, nuisance);
+    close_sweep(run, t, progress);
+}
+
+void run_chain(RunState& run, int k, [[maybe_unused]] double position)
+{
+    if (par.indicQTL != 0) {
+        // QTL model: SampleQTL stage 0 at `position` plugs in here.
+    }
+    if (k == 0) write_chain_start_sections(par, obs);
+    print_chain_banner();
+    const int progress = progress_interval(par.thinning, REDprint);
+    const std::vector<NuisanceStep> nuisance = nuisance_steps(par.indiN, par.n_nuis, par.n_traits);
+    // par.length is read afresh before every comparison: the sweeps change it.
+    for (par.cur_sweep = 0; par.cur_sweep < par.length; ++par.cur_sweep)
+        run_sweep(run, par.cur_sweep, position, progress, nuisance);
+}
+
+}  // namespace
+
+int progress_interval(int thinning, int reduced_printing)
+{
+    const long long factor = reduced_printing ? kReducedProgressFactor : kProgressFactor;
+    return static_cast<int>(std::min<long long>(factor * thinning, INT_MAX));
+}
+
+bool at_multiple(int sweep, int interval)
+{
+    return interval >= 1 && (static_cast<long long>(sweep) + 1) % interval == 0;
+}
+
+bool marker_update_due(int sweep, int skipSampleMarkers)
+{
+    return skipSampleMarkers <= 0 || at_multiple(sweep, skipSampleMarkers);
+}
+
+bool extreme_residuals_due(int sweep, int length)
+{
+    return sweep > kExtremeFirstSweep && at_multiple(sweep, std::max(kMinExtremeInterval, length / kExtremeChunks));
+}
+
+bool convergence_check_due(int sweep, int length, int indicQTL, int ess)
+{
+    return indicQTL != 2 && ess > 0 && length > 0 && (static_cast<long long>(sweep) + 2) % length == 0;
+}
+
+std::vector<NuisanceStep> nuisance_steps(const Table<int>& codes, int n_nuis, int n_traits)
+{
+    std::vector<NuisanceStep> steps;
+    const int columns = std::min(n_nuis, codes.rows());
+    const int traits = std::min(n_traits, codes.cols());
+    int var_index = 0;
+    for (int c = 0; c < columns; ++c) {
+        bool takes_part = false, has_variance = false;
+        for (int k = 0; k < traits; ++k) {
+            takes_part = takes_part || codes[c][k] >= 0;
+            has_variance = has_variance || codes[c][k] >= 1;
+        }
+        if (!takes_part) continue;
+        steps.push_back({c, var_index, has_variance});
+        if (has_variance) ++var_index;
+    }
+    return steps;
+}
+
+void export_to_pedigree_viewer()
+{
+    // Pedigree-viewer export: TrellanFilePedigree plugs in here.
+    if (PNTheld) {
+        FreePNTstring();
+        PNTheld = 0;
+    }
+    // Pedigree-viewer export: TrellanFileMarkers plugs in here.
+}
+
+void run_chains(RunState& run, const std::vector<double>& positions)
+{
+    check_thinning();
+    for (int k = 0; k < static_cast<int>(positions.size()); ++k) run_chain(run, k, positions[k]);
+}
+
+}  // namespace vsk

@@ -1,0 +1,65 @@
+// "prediction.csv": fit of the posterior mean predictions and the deviance
+// information criterion of a single-trait run.
+#include <cmath>
+
+#include "core/residual/residual.h"
+#include "core/state/console.h"
+#include "textfile/datetime.h"
+#include "textfile/file.h"
+
+namespace vsk {
+
+namespace {
+constexpr double kLogTwoPi = 1.837877;
+}
+
+// When the file cannot be created the run is not stopped (the sample files
+// are already complete): a warning is printed and 1 returned.
+int write_predictions(const Par& p, const std::vector<Obs>& o, const std::string& path)
+{
+    const int t = p.n_traits;
+    double ss = 0.0;
+    int n = 0;
+    for (const Obs& ind : o) {
+        if (ind.phenotype[0] == kUnknown) continue;
+        const double d = ind.Y[0] - ind.prediction[0];
+        ss += d * d;
+        ++n;
+    }
+    const double var = p.res_cov_mean[0][0];
+    const double loglik_hat = -0.5 * n * (std::log(var) + kLogTwoPi) - ss / (2.0 * var);
+    const double deviance_hat = -2.0 * loglik_hat;
+    const double pd = p.deviance_mean - deviance_hat;
+    const double dic = 2.0 * p.deviance_mean - deviance_hat;
+    const double mse = n > 0 ? ss / n : 0.0;
+
+    File f = open_file(path, "w");
+    if (!f) {
+        cprint("\nWARNING: unable to create file %s", path.c_str());
+        return 1;
+    }
+    std::FILE* fp = f.get();
+    std::fprintf(fp, "\n; %s", datetime_text().c_str());
+    std::fprintf(fp, "\n; phenotype MSE      = %10.2lf", mse);
+    std::fprintf(fp, "\n; postMean VarE      = %10.2lf", var);
+    std::fprintf(fp, "\n; postMean LogLik    = %10.2lf", p.loglik_mean);
+    std::fprintf(fp, "\n; postMean Deviance  = %10.2lf", p.deviance_mean);
+    std::fprintf(fp, "\n; LogLik   @PostMean = %10.2lf", loglik_hat);
+    std::fprintf(fp, "\n; Deviance @PostMean = %10.2lf", deviance_hat);
+    std::fprintf(fp, "\n; spiegelhalter pD   = %10.2lf", pd);
+    std::fprintf(fp, "\n; spiegelhalter DIC  = %10.2lf", dic);
+    std::fprintf(fp, "\n\nID,yObs,yHat");
+    for (const Obs& ind : o) {
+        std::fprintf(fp, "\n%s", ind.name.c_str());
+        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ind.Y[j]);
+        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ind.prediction[j]);
+    }
+    const int closed = std::fclose(f.release());
+    if (closed != 0) {
+        cprint("\nWARNING: unable to create file %s", path.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace vsk

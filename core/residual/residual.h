@@ -1,0 +1,68 @@
+// Internal interface of the residual model: nuisance effects, the residual
+// and random-effect covariances, the likelihood, predictions and imputation.
+// Every step works on records passed by reference so tests can run it on
+// small records; the exported steps in core/voskara.h wrap these.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/numeric/rng.h"
+#include "core/state/records.h"
+#include "textfile/table.h"
+
+namespace vsk {
+
+// Creates the nuisance effects table (all 0) and the per-level class table
+// (all -1). Nothing is allocated for zero levels.
+void init_nuisance_effects(Par& p, int n_levels, int n_traits);
+
+// Gibbs draw of every level of nuisance column c; `random` (0/1) says whether
+// some trait gives the column a normal prior with covariance nuis_cov[s].
+void sample_nuisance(Par& p, std::vector<Obs>& o, const Boundary& b, Rng& r, int c, int s,
+                     int random);
+
+// Draws nuis_cov[s] of random column c on the traits whose code is exactly 1.
+void sample_var_r(Par& p, Rng& r, int c, int s);
+
+// Draws the residual covariance, its inverse and log determinant.
+void sample_var_err(Par& p, const std::vector<Obs>& o, Rng& r);
+
+// Wishart draw by the Bartlett construction with scale S (p x p) and nu
+// degrees of freedom into W (p x p, resized when smaller). Returns 0, or 1
+// when no draw could be made (W untouched).
+int wishart(const Table<double>& S, double nu, int p, Table<double>& W, Rng& r);
+
+// Call counters of the running means (process-wide, never reset).
+struct FitCounters {
+    double likelihood_calls = 0.0;
+    double prediction_calls = 0.0;
+};
+FitCounters& fit_counters();
+
+// Log-likelihood of the current state and the running means of the
+// log-likelihood, deviance and residual covariance.
+void calc_likelihood(Par& p, const std::vector<Obs>& o, double& calls);
+
+// Running mean of every individual's genetic prediction.
+void prediction_phenotype(const Par& p, std::vector<Obs>& o, double& calls);
+
+// Imputes missing trait values on the residual scale (fatal for partly
+// missing records with three or more traits).
+void augment_phenotypes(const Par& p, std::vector<Obs>& o, Rng& r);
+
+// Writes the fit statistics, DIC and per-individual predictions of a
+// single-trait run to `path`. Returns 0, or 1 when the file cannot be written.
+int write_predictions(const Par& p, const std::vector<Obs>& o, const std::string& path);
+
+// Slot of nuis_cov used by nuisance column c: columns with a normal prior for
+// some trait (code 1 or more) take the slots in column order; -1 otherwise.
+int random_slot_of(const Par& p, int c);
+// True when column c has code `min_code` or more for at least one trait.
+bool column_has_code(const Par& p, int c, int min_code);
+
+// Prints the leading n x n part of a matrix, each row opening with "\n" and
+// each element as "\t %10.4f" (the layout of the sampler diagnostics).
+void print_matrix_rows(const Table<double>& m, int n);
+
+}  // namespace vsk

@@ -1,0 +1,86 @@
+// Gibbs step for the covariance matrix of a random nuisance column: an
+// inverse-Wishart draw from the sums of products of its level effects.
+#include "core/numeric/linalg.h"
+#include "core/residual/residual.h"
+#include "core/state/console.h"
+
+namespace vsk {
+
+namespace {
+
+constexpr int kRandomSampled = 1;     // indiN code whose covariance is resampled
+// A drawn variance above this multiple of the phenotypic variance is taken
+// as implausible and discarded.
+constexpr double kPlausibleFactor = 4.0;
+
+struct VarRWork {
+    std::vector<int> J1;
+    Table<double> S, W;
+    LinalgWork lin;
+};
+
+VarRWork& work_for(int t)
+{
+    static VarRWork w;
+    if (w.S.rows() < t) {
+        w.S.assign(t, t);
+        w.W.assign(t, t);
+    }
+    return w;
+}
+
+// Sums of products of the level effects on J1; returns the number of levels
+// that contributed at least one product.
+int effect_products(const Par& p, int c, VarRWork& w)
+{
+    const int k = static_cast<int>(w.J1.size());
+    for (int a = 0; a < k; ++a)
+        for (int b = 0; b < k; ++b) w.S[a][b] = 0.0;
+    int contributing = 0;
+    for (int row = p.level_first[c]; row <= p.level_last[c]; ++row) {
+        const double* eff = p.nuis_effects[row];
+        bool contributed = false;
+        for (int a = 0; a < k; ++a)
+            for (int b = 0; b < k; ++b) {
+                const double ea = eff[w.J1[a]];
+                const double eb = eff[w.J1[b]];
+                if (ea == 0.0 && eb == 0.0) continue;
+                w.S[a][b] += ea * eb;
+                contributed = true;
+            }
+        if (contributed) ++contributing;
+    }
+    return contributing;
+}
+
+}  // namespace
+
+void sample_var_r(Par& p, Rng& r, int c, int s)
+{
+    const int t = p.n_traits;
+    VarRWork& w = work_for(t);
+    w.J1.clear();
+    for (int j = 0; j < t; ++j)
+        if (p.indiN[c][j] == kRandomSampled) w.J1.push_back(j);
+    const int k = static_cast<int>(w.J1.size());
+    if (k == 0 || s < 0 || s >= static_cast<int>(p.nuis_cov.size())) return;
+
+    // nu counts from -(t + 1) over all traits, whatever the size of J1.
+    const double nu = -(t + 1.0) + effect_products(p, c, w);
+    for (int a = 0; a < k; ++a)
+        if (w.S[a][a] == 0.0) cprint("\nsample_varR(): Diagonal %d equal to zero!!", a + 1);
+
+    // A singular sum of products (no level drawn yet) cannot be inverted: the
+    // draw fails like a failed Wishart draw and the matrix is kept.
+    if (invert(w.S, k, w.lin) != 0 || wishart(w.S, nu, k, w.W, r) != 0 ||
+        invert(w.W, k, w.lin) != 0) {
+        cprint("\n failure Wishart in sample_varR(%d),cycle %d", s, p.cur_sweep);
+        return;
+    }
+    for (int a = 0; a < k; ++a)
+        if (w.W[a][a] > kPlausibleFactor * p.pheno_cov[w.J1[a]][w.J1[a]]) return;
+    for (int a = 0; a < k; ++a)
+        for (int b = 0; b < k; ++b) p.nuis_cov[s][w.J1[a]][w.J1[b]] = w.W[a][b];
+}
+
+}  // namespace vsk

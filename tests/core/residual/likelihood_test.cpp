@@ -1,0 +1,102 @@
+// CalcLikelihood, PredictionPhenotype and WritePredictions: the formulas, the
+// running means and the file layout.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/residual/residual.h"
+#include "core/state/console.h"
+#include "residual_fixture.h"
+#include "support/test_support.h"
+
+namespace {
+
+using residual_test::make_model;
+using residual_test::Model;
+
+TEST(CalcLikelihood, MatchesTheNormalDensityAndAveragesOverCalls)
+{
+    Model m = make_model(2, {}, {}, 3);
+    residual_test::set_residual_cov(m.p, {{2.0, 0.3}, {0.3, 1.0}});
+    m.o[0].residual = {0.5, -0.2};
+    m.o[1].residual = {-1.0, 0.4};
+    m.o[2].residual = {3.0, 3.0};
+    m.o[2].phenotype = {vsk::kUnknown, vsk::kUnknown};
+    double expected = 0.0;
+    for (int i = 0; i < 2; ++i)
+        expected += vsk::mvn_logdensity(2, m.p.res_logdet, m.o[i].residual.data(), m.p.res_prec);
+    double calls = 0;
+    vsk::calc_likelihood(m.p, m.o, calls);
+    EXPECT_NEAR(m.p.loglik, expected, 1e-9);
+    EXPECT_DOUBLE_EQ(m.p.loglik_mean, m.p.loglik);
+    EXPECT_DOUBLE_EQ(m.p.deviance, -2 * m.p.loglik);
+    EXPECT_DOUBLE_EQ(m.p.res_cov_mean[0][1], 0.3);
+    const double first = m.p.loglik;
+    m.o[0].residual = {0.0, 0.0};
+    residual_test::set_residual_cov(m.p, {{1.0, 0.0}, {0.0, 1.0}});
+    vsk::calc_likelihood(m.p, m.o, calls);
+    EXPECT_NEAR(m.p.loglik_mean, 0.5 * (first + m.p.loglik), 1e-12);
+    EXPECT_NEAR(m.p.deviance_mean, -(first + m.p.loglik), 1e-12);
+    EXPECT_NEAR(m.p.res_cov_mean[0][0], 1.5, 1e-12);
+    EXPECT_EQ(calls, 2.0);
+}
+
+TEST(PredictionPhenotype, RunningMeanOfOverallMeanAndPolygenicEffect)
+{
+    Model m = make_model(1, {2}, {{0}}, 2);
+    m.p.indicTIM = 1;
+    m.p.nuis_effects[0][0] = 10.0;
+    m.p.nuis_effects[m.p.level_first[1] + 1][0] = 99.0;  // other nuisance effects stay out
+    m.o[0].infpoleff[0] = 1.0;
+    m.o[1].phenotype[0] = vsk::kUnknown;  // predicted all the same
+    double calls = 0;
+    vsk::prediction_phenotype(m.p, m.o, calls);
+    EXPECT_DOUBLE_EQ(m.o[0].prediction[0], 11.0);
+    EXPECT_DOUBLE_EQ(m.o[1].prediction[0], 10.0);
+    m.p.nuis_effects[0][0] = 12.0;
+    vsk::prediction_phenotype(m.p, m.o, calls);
+    EXPECT_DOUBLE_EQ(m.o[0].prediction[0], 12.0);
+    EXPECT_DOUBLE_EQ(m.o[1].prediction[0], 11.0);
+}
+
+TEST(WritePredictions, WritesFitStatisticsAndOneLinePerIndividual)
+{
+    setenv("SOURCE_DATE_EPOCH", "0", 1);
+    Model m = make_model(1, {}, {}, 3);
+    m.o[0].Y[0] = 2.0, m.o[0].prediction[0] = 1.0;
+    m.o[1].Y[0] = 4.0, m.o[1].prediction[0] = 2.0;
+    m.o[2].Y[0] = 0.0, m.o[2].prediction[0] = 1.5, m.o[2].phenotype[0] = vsk::kUnknown;
+    m.p.res_cov_mean[0][0] = 2.0;
+    m.p.loglik_mean = -5.0;
+    m.p.deviance_mean = 10.0;
+    testsupport::TempDir dir;
+    const std::string path = (dir / "prediction.csv").string();
+    ASSERT_EQ(vsk::write_predictions(m.p, m.o, path), 0);
+    const std::string text = testsupport::read_file(path);
+    // SS = 1 + 4 = 5 over N = 2; L = -0.5*2*(ln 2 + 1.837877) - 5/4.
+    const double L = -(std::log(2.0) + 1.837877) - 1.25;
+    char expected[512];
+    std::snprintf(expected, sizeof expected,
+                  "\n; phenotype MSE      = %10.2lf\n; postMean VarE      = %10.2lf"
+                  "\n; postMean LogLik    = %10.2lf\n; postMean Deviance  = %10.2lf"
+                  "\n; LogLik   @PostMean = %10.2lf\n; Deviance @PostMean = %10.2lf"
+                  "\n; spiegelhalter pD   = %10.2lf\n; spiegelhalter DIC  = %10.2lf"
+                  "\n\nID,yObs,yHat\nind1,2.00,1.00\nind2,4.00,2.00\nind3,0.00,1.50",
+                  2.5, 2.0, -5.0, 10.0, L, -2 * L, 10.0 + 2 * L, 20.0 + 2 * L);
+    ASSERT_EQ(text.rfind("\n; ", 0), 0u);
+    EXPECT_EQ(text.substr(text.find("\n; phenotype")), expected);
+    unsetenv("SOURCE_DATE_EPOCH");
+}
+
+TEST(WritePredictions, UnwritableFileIsReportedNotFatal)
+{
+    Model m = make_model(1, {}, {}, 1);
+    m.p.res_cov_mean[0][0] = 1.0;
+    testsupport::CapturedStream out;
+    vsk::set_console_stream(out.stream());
+    EXPECT_EQ(vsk::write_predictions(m.p, m.o, "/nonexistent-dir/prediction.csv"), 1);
+    vsk::set_console_stream(nullptr);
+    EXPECT_NE(out.text().find("unable to create file"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// SampleVarERR and SampleVarR: small-data guard, plausibility limit,
+// degenerate sums, and the residual draw against its exact moments.
+#include <gtest/gtest.h>
+
+#include "core/residual/residual.h"
+#include "core/state/console.h"
+#include "residual_fixture.h"
+#include "support/test_support.h"
+
+namespace {
+
+using residual_test::make_model;
+using residual_test::Model;
+using residual_test::RunningStat;
+
+TEST(SampleVarERR, SmallDataSetKeepsTheMatrix)
+{
+    Model m = make_model(2, {}, {}, 15);
+    for (int i = 9; i < 15; ++i) m.o[i].phenotype.assign(2, vsk::kUnknown);
+    for (vsk::Obs& ind : m.o) ind.residual = {0.3, -0.2};
+    vsk::Rng r, fresh;
+    vsk::sample_var_err(m.p, m.o, r);
+    EXPECT_EQ(m.p.res_cov[0][0], 1.0);
+    EXPECT_EQ(m.p.res_cov[0][1], 0.0);
+    EXPECT_EQ(r.next32(), fresh.next32());
+}
+
+TEST(SampleVarERR, TooFewPhenotypedForADrawWarnsInsteadOfEnding)
+{
+    Model m = make_model(2, {}, {}, 25);
+    for (int i = 2; i < 25; ++i) m.o[i].phenotype.assign(2, vsk::kUnknown);
+    m.o[0].residual = {1.0, 0.5};
+    m.o[1].residual = {-0.4, 0.9};
+    m.p.cur_sweep = 7;
+    testsupport::CapturedStream out;
+    vsk::set_console_stream(out.stream());
+    vsk::Rng r;
+    vsk::sample_var_err(m.p, m.o, r);
+    vsk::set_console_stream(nullptr);
+    EXPECT_EQ(out.text(), "\nWarning: Failure Wishart in sample_varERR(),cycle 7");
+    EXPECT_EQ(m.p.res_cov[0][0], 1.0);
+}
+
+// Given residuals with sum of squares S over m individuals, Sigma^-1 is
+// Wishart(S^-1, m - 1) with one trait (nu = m - 2, one added by the draw):
+// E[1 / sigma2] = (m - 1) / S when m - 1 is even.
+TEST(SampleVarERRStat, PrecisionHasItsExactMean)
+{
+    const int n = 31;
+    Model m = make_model(1, {}, {}, n);
+    std::mt19937 g(9);
+    std::normal_distribution<double> z(0.0, 1.5);
+    double S = 0;
+    for (vsk::Obs& ind : m.o) {
+        ind.residual[0] = z(g);
+        S += ind.residual[0] * ind.residual[0];
+    }
+    vsk::Rng r;
+    r.seed(3);
+    RunningStat prec;
+    for (int k = 0; k < 20000; ++k) {
+        vsk::sample_var_err(m.p, m.o, r);
+        prec.add(m.p.res_prec[0][0]);
+        ASSERT_NEAR(m.p.res_cov[0][0] * m.p.res_prec[0][0], 1.0, 1e-12);
+        ASSERT_NEAR(m.p.res_logdet, std::log(m.p.res_cov[0][0]), 1e-12);
+    }
+    const double expected = (n - 1) / S;
+    EXPECT_NEAR(prec.mean, expected, 4 * prec.sd() / std::sqrt(prec.n));
+}
+
+TEST(SampleVarR, ImplausibleDrawIsDiscardedSilently)
+{
+    Model m = make_model(1, {6}, {{1}}, 6);
+    m.p.nuis_cov[0][0][0] = 0.3;
+    for (int l = 0; l < 6; ++l) m.p.nuis_effects[m.p.level_first[1] + l][0] = 5.0 * (l % 2 ? 1 : -1);
+    m.p.pheno_cov[0][0] = 1.0;  // any draw (about 25) exceeds 4 x 1
+    testsupport::CapturedStream out;
+    vsk::set_console_stream(out.stream());
+    vsk::Rng r;
+    vsk::sample_var_r(m.p, r, 1, 0);
+    vsk::set_console_stream(nullptr);
+    EXPECT_EQ(m.p.nuis_cov[0][0][0], 0.3);
+    EXPECT_EQ(out.text(), "");
+}
+
+TEST(SampleVarR, TooFewLevelsKeepTheMatrixWithAWarning)
+{
+    Model m = make_model(1, {2}, {{1}}, 4);
+    m.p.nuis_cov[2][0][0] = 0.3;
+    m.p.nuis_effects[m.p.level_first[1]][0] = 0.5;
+    m.p.nuis_effects[m.p.level_first[1] + 1][0] = -0.5;
+    m.p.cur_sweep = 12;
+    testsupport::CapturedStream out;
+    vsk::set_console_stream(out.stream());
+    vsk::Rng r;
+    vsk::sample_var_r(m.p, r, 1, 2);
+    vsk::set_console_stream(nullptr);
+    EXPECT_EQ(m.p.nuis_cov[2][0][0], 0.3);
+    EXPECT_EQ(out.text(), "\n failure Wishart in sample_varR(2),cycle 12");
+}
+
+TEST(SampleVarR, ZeroDiagonalIsReported)
+{
+    Model m = make_model(2, {5}, {{1, 1}}, 5);
+    for (int l = 0; l < 5; ++l) m.p.nuis_effects[m.p.level_first[1] + l][0] = 0.1 * (l + 1);
+    testsupport::CapturedStream out;
+    vsk::set_console_stream(out.stream());
+    vsk::Rng r;
+    vsk::sample_var_r(m.p, r, 1, 0);
+    vsk::set_console_stream(nullptr);
+    EXPECT_NE(out.text().find("\nsample_varR(): Diagonal 2 equal to zero!!"), std::string::npos);
+}
+
+// Only the traits with code 1 are drawn; a code-2 trait keeps its entries.
+TEST(SampleVarR, OnlyTraitsWithCodeOneAreDrawn)
+{
+    Model m = make_model(2, {30}, {{1, 2}}, 30);
+    m.p.nuis_cov[0][0][0] = 0.3;
+    m.p.nuis_cov[0][1][1] = 0.7;
+    std::mt19937 g(1);
+    std::normal_distribution<double> z;
+    for (int l = 0; l < 30; ++l) {
+        m.p.nuis_effects[m.p.level_first[1] + l][0] = 0.5 * z(g);
+        m.p.nuis_effects[m.p.level_first[1] + l][1] = z(g);
+    }
+    vsk::Rng r;
+    vsk::sample_var_r(m.p, r, 1, 0);
+    EXPECT_NE(m.p.nuis_cov[0][0][0], 0.3);
+    EXPECT_EQ(m.p.nuis_cov[0][1][1], 0.7);
+    EXPECT_EQ(m.p.nuis_cov[0][0][1], 0.0);
+}
+
+}  // namespace
