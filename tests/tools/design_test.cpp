@@ -57,6 +57,9 @@ TEST(SimDesign, ImpossibleDesignsAreRefusedBeforeSimulating)
     EXPECT_THROW(check_design(design_with({{"markers", "1"}})), SimError);  // the analysis needs 2 per group
     EXPECT_THROW(check_design(design_with({{"traits", "2"}, {"residual-cov", "1,0.5,0.4,1"}})), SimError);
     EXPECT_THROW(check_design(design_with({{"data-file", "a_data_file_name_of_thirty_chars"}})), SimError);
+    // 4 + 1 trait + 2 x 24997 words fit a data line of the analysis, one marker more does not.
+    EXPECT_NO_THROW(check_design(design_with({{"chromosomes", "100,100"}, {"markers", "12498,12499"}})));
+    EXPECT_THROW(check_design(design_with({{"chromosomes", "100,100"}, {"markers", "12499,12499"}})), SimError);
     EXPECT_THROW(simulate(design_with({{"traits", "2"}, {"residual-cov", "1,2,2,1"}}), 1), SimError);
     // An F1 of contrasting inbred lines is uniform: a QTL share cannot be met.
     EXPECT_THROW(simulate(design_with({{"design", "f1"}}), 1), SimError);
@@ -146,4 +149,19 @@ TEST(SimPedigree, ShuffledParentsFollowTheirOffspring)
         for (std::size_t i = 0; i < v.size(); ++i) v[i] = static_cast<int>(i);
         return v;
     }());
+}
+
+TEST(SimPedigree, BenchmarkPresetHasItsAdvertisedSize)
+{
+    // The input benchmark relies on about 10,000 individuals and 2,000 markers.
+    const Design d = preset_design("outbred-large");
+    Rng rng(1);
+    const Pedigree ped = build_pedigree(d, rng);
+    EXPECT_EQ(ped.individuals.size(), 10100u);
+    int markers = 0;
+    for (int c = 0; c < static_cast<int>(d.chromosome_cm.size()); ++c) markers += marker_count(d, c);
+    EXPECT_EQ(markers, 2000);
+    int last_generation = 0;
+    for (const Individual& ind : ped.individuals) last_generation += ind.generation == d.generations;
+    EXPECT_EQ(last_generation, 50 * 160);
 }

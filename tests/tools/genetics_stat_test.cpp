@@ -155,3 +155,31 @@ TEST(SimGeneticsStat, OutbredParentsPassEachHomologueHalfTheTime)
     // Loci of one individual are linked, so allow twice the binomial error.
     EXPECT_NEAR(first / n, 0.5, 8.0 * binomial_se(0.5, n));
 }
+
+TEST(SimGeneticsStat, ScoredMarkersOfAnF2SegregateOneTwoOne)
+{
+    // What the data file shows, not only the true genotypes: error-free scores
+    // of F2 plants carry 0, 1 or 2 alleles of the first parent as 1:2:1.
+    Design d = preset_design("f2-small");
+    for (const auto& [k, v] : {std::pair{"offspring", "2000"}, {"missing-markers", "0"}, {"genotype-errors", "0"}})
+        apply_setting(d, k, v);
+    const Population pop = simulate(d, 41);
+    const auto& scores = pop.scores;
+    for (std::size_t k = 0; k < pop.genome.markers.size(); ++k) {
+        const std::int16_t p1 = scores[0][2 * k];
+        ASSERT_EQ(scores[0][2 * k + 1], p1);
+        ASSERT_NE(scores[1][2 * k], p1);  // the parents of a line cross differ
+        std::vector<double> count(3, 0.0);
+        double n = 0.0;
+        for (std::size_t i = 0; i < pop.pedigree.individuals.size(); ++i) {
+            if (pop.pedigree.individuals[i].second != SecondParent::Selfed) continue;
+            count[static_cast<std::size_t>((scores[i][2 * k] == p1) + (scores[i][2 * k + 1] == p1))] += 1.0;
+            n += 1.0;
+        }
+        ASSERT_EQ(n, 2000.0);
+        const double expected[] = {n / 4, n / 2, n / 4};
+        double chi2 = 0.0;
+        for (std::size_t c = 0; c < 3; ++c) chi2 += (count[c] - expected[c]) * (count[c] - expected[c]) / expected[c];
+        EXPECT_LT(chi2, 18.42) << pop.genome.markers[k].name;  // 2 df, upper 0.01 %
+    }
+}

@@ -2,6 +2,9 @@
 // directory and seed. Every design setting is an option of its own name.
 #include "tools/simulate/cli.h"
 
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -15,11 +18,12 @@ namespace {
 
 constexpr const char* kDefaultPreset = "f2-small";
 constexpr const char* kDefaultOut = "simulated_project";
+constexpr std::uint64_t kDefaultSeed = 1;
 
 struct Options {
     std::string preset = kDefaultPreset;
     std::string out = kDefaultOut;
-    std::uint64_t seed = 1;
+    std::uint64_t seed = kDefaultSeed;
     std::vector<std::pair<std::string, std::string>> settings;
     bool list_presets = false;
     bool help = false;
@@ -28,8 +32,10 @@ struct Options {
 std::uint64_t parse_seed(const std::string& text)
 {
     char* end = nullptr;
+    errno = 0;
     const unsigned long long v = std::strtoull(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || text[0] == '-') throw SimError("--seed: '" + text + "' is not a non-negative integer");
+    if (text.empty() || *end != '\0' || !std::isdigit(static_cast<unsigned char>(text[0])) || errno == ERANGE)
+        throw SimError("--seed: '" + text + "' is not a non-negative integer below 2^64");
     return v;
 }
 
@@ -70,9 +76,10 @@ void print_help(std::FILE* out)
                  "usage: voskara_simulate [--preset NAME] [--out DIR] [--seed N] [--SETTING VALUE ...]\n"
                  "       voskara_simulate --list-presets\n\n"
                  "Writes a project (parameter, data and map files) and a truth file into DIR\n"
-                 "(default %s) from preset NAME (default %s); every setting below overrides\n"
-                 "the preset. --set SETTING=VALUE and --SETTING=VALUE work as well.\n\nsettings:\n",
-                 kDefaultOut, kDefaultPreset);
+                 "(default %s) from preset NAME (default %s) with seed N (default %llu).\n"
+                 "Every setting below overrides the preset; --set SETTING=VALUE and\n"
+                 "--SETTING=VALUE work as well. The same settings and seed give the same files.\n\nsettings:\n",
+                 kDefaultOut, kDefaultPreset, static_cast<unsigned long long>(kDefaultSeed));
     for (const SettingHelp& h : setting_help()) std::fprintf(out, "  --%-24s %s\n", h.key, h.text);
 }
 

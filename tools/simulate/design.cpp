@@ -194,7 +194,7 @@ const std::vector<SettingHelp>& setting_help()
     static const std::vector<SettingHelp> help{
         {"design", "f1 | f2 | backcross | dh | ril | outbred"},
         {"families", "crosses (inbred designs) or full-sib families per generation (outbred)"},
-        {"offspring", "offspring per family in the last generation"},
+        {"offspring", "offspring per cross (inbred designs; lines for ril) or per family of the last outbred generation"},
         {"intermediate-offspring", "offspring per family in earlier outbred generations (0: as offspring)"},
         {"ril-generations", "selfing generations after the F1 for recombinant inbred lines"},
         {"backcross-parent", "recurrent parent of a backcross: 1 or 2"},

@@ -11,6 +11,8 @@ namespace {
 constexpr double kPositionSlackCm = 1e-9;
 // Longest file name the analysis accepts for its data file.
 constexpr std::size_t kMaxDataFileName = 29;
+// Most words the analysis accepts on one data-file line.
+constexpr long kMaxDataLineWords = 50000;
 
 void require(bool ok, const std::string& message)
 {
@@ -125,6 +127,11 @@ void check_files(const Design& d)
         require(!name->empty() && name->find_first_of("/ \t;") == std::string::npos,
                 "file names must be plain single words: '" + *name + "'");
     require(d.data_file.size() <= kMaxDataFileName, "setting 'data-file': at most 29 characters");
+    long markers = 0;
+    for (int c = 0; c < static_cast<int>(d.chromosome_cm.size()); ++c) markers += marker_count(d, c);
+    const long words = 4 + static_cast<long>(d.factors.size()) + d.traits + 2 * markers;
+    require(words <= kMaxDataLineWords, "a data-file line would hold " + std::to_string(words) +
+                                            " words; the analysis reads at most 50000 (fewer markers)");
     require(d.map_file.size() <= 63, "setting 'map-file': at most 63 characters");
     for (const auto& [key, value] : d.parameters)
         require(key.find_first_of(" \t;") == std::string::npos, "setting 'param': bad keyword '" + key + "'");

@@ -76,6 +76,14 @@ void JsonWriter::integers(const char* key, const std::vector<int>& values)
     out_ << ']';
 }
 
+void JsonWriter::strings(const char* key, const std::vector<std::string>& values)
+{
+    item(key);
+    out_ << '[';
+    for (std::size_t i = 0; i < values.size(); ++i) out_ << (i ? ", " : "") << quoted(values[i]);
+    out_ << ']';
+}
+
 void JsonWriter::value(const char* key, const std::string& text)
 {
     item(key);

@@ -19,6 +19,7 @@ public:
     // Short arrays of numbers stay on one line.
     void numbers(const char* key, const std::vector<double>& values);
     void integers(const char* key, const std::vector<int>& values);
+    void strings(const char* key, const std::vector<std::string>& values);
 
     void value(const char* key, const std::string& text);
     void value(const char* key, const char* text) { value(key, std::string(text)); }

@@ -48,8 +48,8 @@ const std::vector<Preset>& preset_table()
           {"residual-cov", "1,0.3,0.3,1"}, {"polygenic-share", "0.15"},
           {"qtl", "chr=1,pos=30,share=0.2/0,freq=0.4,dom=0.5"}, {"qtl", "chr=3,pos=45,share=0.1/0.2,freq=0.3"},
           {"fixed", "2:0.5"}, {"random", "4:0.3"}}},
-        {{"outbred-large", "benchmark: 50 founders, 3 generations of 20 full-sib families (50 offspring at the end), "
-                           "five 150 cM groups, SNPs every 5 cM, five QTL, polygenic background"},
+        {{"outbred-medium", "50 founders, 3 generations of 20 full-sib families (50 offspring at the end), "
+                            "five 150 cM groups, SNPs every 5 cM, five QTL, polygenic background"},
          {{"design", "outbred"}, {"founders", "50"}, {"generations", "3"}, {"families", "20"},
           {"offspring", "50"}, {"intermediate-offspring", "10"}, {"parents-kept", "2"},
           {"chromosomes", "150,150,150,150,150"}, {"marker-spacing", "5"}, {"missing-markers", "0.02"},
@@ -57,6 +57,15 @@ const std::vector<Preset>& preset_table()
           {"qtl", "chr=1,pos=40,share=0.08"}, {"qtl", "chr=2,pos=110,share=0.06,dom=0.5"},
           {"qtl", "chr=3,pos=75,share=0.05,freq=0.3"}, {"qtl", "chr=4,pos=20,share=0.04"},
           {"qtl", "chr=5,pos=130,share=0.03,freq=0.2"}}},
+        {{"outbred-large", "benchmark: 10,100 individuals (100 founders, 3 generations of 50 full-sib families, "
+                           "160 offspring at the end), 2,000 SNPs on ten 120 cM groups, six QTL, polygenic background"},
+         {{"design", "outbred"}, {"founders", "100"}, {"generations", "3"}, {"families", "50"},
+          {"offspring", "160"}, {"intermediate-offspring", "20"}, {"parents-kept", "2"},
+          {"chromosomes", "120,120,120,120,120,120,120,120,120,120"}, {"markers", "200"},
+          {"missing-markers", "0.02"}, {"genotype-errors", "0.002"}, {"polygenic-share", "0.2"},
+          {"qtl", "chr=1,pos=40,share=0.08"}, {"qtl", "chr=2,pos=95,share=0.06,dom=0.5"},
+          {"qtl", "chr=4,pos=75,share=0.05,freq=0.3"}, {"qtl", "chr=6,pos=20,share=0.04"},
+          {"qtl", "chr=8,pos=110,share=0.03,freq=0.2"}, {"qtl", "chr=10,pos=60,share=0.03,dom=-0.5"}}},
     };
     return table;
 }

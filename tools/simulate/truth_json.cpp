@@ -1,6 +1,7 @@
-// Truth file of a simulated project (JSON): the design, the QTL with their
-// effects, positions and variance shares, the nuisance effects, and every
-// individual's true QTL genotypes and genetic values.
+// Truth file of a simulated project (JSON): the design, the markers with
+// their founder allele frequencies, the QTL with their effects, positions and
+// variance shares, the nuisance effects, and every individual's true QTL
+// genotypes and genetic values.
 #include <algorithm>
 #include <fstream>
 
@@ -63,6 +64,30 @@ void write_design(JsonWriter& j, const Population& pop)
     j.end_object();
 }
 
+double map_coordinate(int chromosome, double position_cm)
+{
+    return kGroupOffset * chromosome + position_cm / kCmPerMorgan;
+}
+
+// Every marker with the founder frequencies its alleles were drawn from; the
+// frequencies of the visible alleles and of a null allele sum to 1.
+void write_marker_list(JsonWriter& j, const Population& pop)
+{
+    j.begin_array("list");
+    for (const MarkerDef& m : pop.genome.markers) {
+        j.begin_object();
+        j.value("name", m.name);
+        j.value("chromosome", m.chromosome + 1);
+        j.value("position_cM", m.position_cm);
+        j.value("map_coordinate", map_coordinate(m.chromosome + 1, m.position_cm));
+        j.strings("alleles", m.allele_text);
+        j.numbers("founder_freq", std::vector<double>(m.freq.begin(), m.freq.begin() + m.visible_alleles()));
+        j.value("null_freq", m.has_null ? m.freq.back() : 0.0);
+        j.end_object();
+    }
+    j.end_array();
+}
+
 void write_genome(JsonWriter& j, const Population& pop)
 {
     const Design& d = pop.design;
@@ -88,6 +113,7 @@ void write_genome(JsonWriter& j, const Population& pop)
         if (m.has_null) j.value(nullptr, m.name);
     j.end_array();
     j.value("polygenic_loci", pop.genome.polygenic_loci);
+    write_marker_list(j, pop);
     j.end_object();
 }
 
@@ -146,7 +172,7 @@ void write_qtl(JsonWriter& j, const Population& pop)
         j.value("index", static_cast<int>(q + 1));
         j.value("chromosome", plan.chromosome);
         j.value("position_cM", plan.position_cm);
-        j.value("map_coordinate", kGroupOffset * plan.chromosome + plan.position_cm / kCmPerMorgan);
+        j.value("map_coordinate", map_coordinate(plan.chromosome, plan.position_cm));
         j.numbers("additive", pop.model.additive[q]);
         j.numbers("dominance", pop.model.dominance[q]);
         if (plan.share.empty()) j.null("target_share");
@@ -184,7 +210,11 @@ void write_individuals(JsonWriter& j, const Population& pop)
     j.begin_array("individuals");
     for (std::size_t i = 0; i < pop.pedigree.individuals.size(); ++i) {
         j.begin_object();
-        j.value("name", pop.pedigree.individuals[i].name);
+        const Individual& ind = pop.pedigree.individuals[i];
+        j.value("name", ind.name);
+        j.value("generation", ind.generation);
+        j.value("genotyped", ind.genotyped);
+        j.value("phenotyped", ind.phenotyped);
         j.integers("qtl_genotypes", pop.values.qtl_code[i]);
         j.numbers("genetic_value", pop.values.genetic[i]);
         j.numbers("polygenic_value", pop.values.polygenic[i]);
