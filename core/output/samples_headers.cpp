@@ -1,10 +1,8 @@
 // Comment headers of the sample files (written at the first call of a run
 // when headerOUT is 1) and the list of selected individuals "wrtgtp.nms".
-#include <initializer_list>
-
+#include "core/output/header_lines.h"
 #include "core/output/samples.h"
 #include "core/state/records.h"
-#include "textfile/file.h"
 
 namespace vsk {
 
@@ -14,21 +12,11 @@ constexpr int kNui2HeaderLevels = 12;   // variables with fewer levels are descr
 constexpr int kSampledCovariance = 2;
 constexpr int kSampledDiagonal = 5;
 
-void lines(std::FILE* f, std::initializer_list<const char*> texts)
-{
-    for (const char* t : texts) std::fprintf(f, "\n%s", t);
-}
-
-void column_banner(std::FILE* f)
-{
-    lines(f, {"; ----------------------", "; Explanation of columns", "; ----------------------"});
-}
-
 void genpar_header(std::FILE* f)
 {
-    lines(f, {";Comments are preceded by semicolon sign"});
+    header_lines(f, {";Comments are preceded by semicolon sign"});
     column_banner(f);
-    lines(f, {"; 01  iteration cycle of Markov chain", "; 02  log Likelihood", "; 03  overall mean",
+    header_lines(f, {"; 01  iteration cycle of Markov chain", "; 02  log Likelihood", "; 03  overall mean",
               "; 04  residual variance", "; 05  polygenic variance",
               "; 06  number of QTL included in model", "; 07  QTL variance (total)",
               "; 06  number of Major Genes included in model", "; 07  Major Genes variance (total)",
@@ -41,9 +29,9 @@ void genpar_header(std::FILE* f)
 
 void nui2_header(std::FILE* f)
 {
-    lines(f, {";Comments are preceded by semicolon sign"});
+    header_lines(f, {";Comments are preceded by semicolon sign"});
     column_banner(f);
-    lines(f, {"; 01  1st nuisance variable, 1st level", "; 02  1st nuisance variable, 2st level",
+    header_lines(f, {"; 01  1st nuisance variable, 1st level", "; 02  1st nuisance variable, 2st level",
               "; 03  etc.", "; NOTE 1  In case of multiple traits, say N, the number of columns will ",
               ";         increase, i.e., there will be N columns for each variable-level",
               "; NOTE 2  Only nuisance variables with less than 12 levels are included!"});
@@ -51,38 +39,30 @@ void nui2_header(std::FILE* f)
 
 void prior_header(std::FILE* f, const char* kind)
 {
-    lines(f, {"; Comments are preceded by semicolon sign", ";"});
+    header_lines(f, {"; Comments are preceded by semicolon sign", ";"});
     std::fprintf(f, "\n; Variance(s) of Normal HyperPrior on QTL(FPM) %s", kind);
-    lines(f, {";", "; - QTL = Quantitative Trait Loci (Model)", "; - FPM = Finite Polygene Model",
+    header_lines(f, {";", "; - QTL = Quantitative Trait Loci (Model)", "; - FPM = Finite Polygene Model",
               "; - FPG = Finite PolyGene"});
     column_banner(f);
-    lines(f, {"; 01  number of traits in analysis", "; 02  maximum number of FPG in analysis",
+    header_lines(f, {"; 01  number of traits in analysis", "; 02  maximum number of FPG in analysis",
               "; 03  current number of QTL in analysis", "; 04  hyper-variance of QTL effects on trait 1",
               "; 05  etc.", ";"});
 }
 
 void cohtim_header(std::FILE* f)
 {
-    lines(f, {"; Comments are preceded by semicolon sign", ";", "; TIM variance per cohort/family",
-              "; Within-cohort variance of additive values as in Genet. Res. 77:83-94 (2001),",
-              "; page 85: mean of squared values minus squared mean within the cohort."});
-    column_banner(f);
-    lines(f, {"; 01  TIM variance cohort 1", "; 02  TIM variance cohort 2", "; 03  TIM variance cohort 3",
-              "; 04  TIM variance cohort 4", "; 05  TIM variance cohort 5", "; 06  etc.", ""});
+    cohort_header_opening(f, "; TIM variance per cohort/family");
+    header_lines(f, {"; 01  TIM variance cohort 1", "; 02  TIM variance cohort 2", "; 03  TIM variance cohort 3",
+                     "; 04  TIM variance cohort 4", "; 05  TIM variance cohort 5", "; 06  etc.", ""});
 }
 
-template <class Write>
-void create(const char* name, Write write)
+// One copy of the nuisance header per variable with few enough levels.
+int nui2_headers_due(const Par& p)
 {
-    File f = open_file(name, "w");
-    if (f) write(f.get());
-}
-
-bool nui2_header_due(const Par& p)
-{
+    int due = 0;
     for (int c = 1; c < p.n_nuis; ++c)
-        if (p.level_last[c] - p.level_first[c] < kNui2HeaderLevels) return true;
-    return false;
+        if (p.level_last[c] - p.level_first[c] < kNui2HeaderLevels) ++due;
+    return due;
 }
 
 void prior_headers(const char* name, const char* kind, int type_qtl, int type_fpm)
@@ -90,7 +70,7 @@ void prior_headers(const char* name, const char* kind, int type_qtl, int type_fp
     const bool full = type_qtl == kSampledCovariance || type_fpm == kSampledCovariance;
     const bool diagonal = type_qtl >= kSampledDiagonal || type_fpm >= kSampledDiagonal;
     if (!full && !diagonal) return;
-    create(name, [&](std::FILE* f) {
+    create_file(name, [&](std::FILE* f) {
         if (full) prior_header(f, kind);
         if (diagonal) prior_header(f, kind);
     });
@@ -98,25 +78,26 @@ void prior_headers(const char* name, const char* kind, int type_qtl, int type_fp
 
 }  // namespace
 
-// Headers of the gene-model files (iqtl, gqtl, cohqtl, ifpm, gfpm, cohfpm)
-// come with the writers of their rows.
 void write_sample_headers(const Par& p, int W)
 {
-    (void)W;
-    create("genpar.out", genpar_header);
-    if (nui2_header_due(p)) create("nui2.out", nui2_header);
+    create_file("genpar.out", genpar_header);
+    if (const int due = nui2_headers_due(p); due > 0)
+        create_file("nui2.out", [&](std::FILE* f) {
+            for (int k = 0; k < due; ++k) nui2_header(f);
+        });
+    write_gene_headers(p, W);
     if (p.indicQTL >= 1 || p.indicFPM >= 1) {
         prior_headers("POA.out", "additive effects", p.addGENE, p.addFPM);
         prior_headers("POD.out", "dominance effects", p.domGENE, p.domFPM);
     }
-    if (p.indicTIM >= 1) create("cohtim.out", cohtim_header);
+    if (p.indicTIM >= 1) create_file("cohtim.out", cohtim_header);
 }
 
 void write_selected_names(const Par& p, const std::vector<Obs>& o, const std::vector<int>& selected)
 {
     (void)p;
-    create("wrtgtp.nms", [&](std::FILE* f) {
-        lines(f, {"; Names of individuals on which either/and/or",
+    create_file("wrtgtp.nms", [&](std::FILE* f) {
+        header_lines(f, {"; Names of individuals on which either/and/or",
                   ";   - genotypes in QTL model, see file 'gqtl.out'",
                   ";   - genotypes in FPM model, see file 'gfpm.out'",
                   ";   - polygenic effects in TIM model, see file 'tim.out'", "; were written to file"});

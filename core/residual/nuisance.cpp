@@ -52,13 +52,6 @@ NuisanceWork& work_for(int levels, int t)
     return w;
 }
 
-bool takes_part(const Obs& ind, int t)
-{
-    for (int j = 0; j < t; ++j)
-        if (ind.phenotype[j] != kUnknown) return true;
-    return false;
-}
-
 // Row of the effects table of an individual's class in column c, or -1.
 int level_row(const Par& p, const Obs& ind, int c)
 {
@@ -113,7 +106,32 @@ void prior_precision(const Par& p, int s, int random, NuisanceWork& w)
         for (int b = 0; b < m; ++b) w.Ginv[idx[a]][idx[b]] = w.G[a][b];
 }
 
-void add_effects(const Par& p, std::vector<Obs>& o, int c, double sign)
+// Adds column c's current effect back to the residuals and sums them per
+// level over the individuals that take part (one pass over the individuals).
+void add_back_and_accumulate(const Par& p, std::vector<Obs>& o, int c, int levels, NuisanceWork& w)
+{
+    const int t = p.n_traits;
+    for (int l = 0; l < levels; ++l) {
+        w.count[l] = 0;
+        for (int j = 0; j < t; ++j) w.sum[l][j] = 0.0;
+    }
+    for (Obs& ind : o) {
+        const int row = level_row(p, ind, c);
+        if (row < 0) continue;
+        const double* eff = p.nuis_effects[row];
+        const int l = row - p.level_first[c];
+        bool takes_part = false;
+        for (int j = 0; j < t; ++j) {
+            if (ind.phenotype[j] == kUnknown) continue;
+            ind.residual[j] += eff[j];
+            w.sum[l][j] += ind.residual[j];
+            takes_part = true;
+        }
+        if (takes_part) ++w.count[l];
+    }
+}
+
+void subtract_effects(const Par& p, std::vector<Obs>& o, int c)
 {
     const int t = p.n_traits;
     for (Obs& ind : o) {
@@ -121,24 +139,7 @@ void add_effects(const Par& p, std::vector<Obs>& o, int c, double sign)
         if (row < 0) continue;
         const double* eff = p.nuis_effects[row];
         for (int j = 0; j < t; ++j)
-            if (ind.phenotype[j] != kUnknown) ind.residual[j] += sign * eff[j];
-    }
-}
-
-void accumulate_levels(const Par& p, const std::vector<Obs>& o, int c, int levels, NuisanceWork& w)
-{
-    const int t = p.n_traits;
-    for (int l = 0; l < levels; ++l) {
-        w.count[l] = 0;
-        for (int j = 0; j < t; ++j) w.sum[l][j] = 0.0;
-    }
-    for (const Obs& ind : o) {
-        const int row = level_row(p, ind, c);
-        if (row < 0 || !takes_part(ind, t)) continue;
-        const int l = row - p.level_first[c];
-        ++w.count[l];
-        for (int j = 0; j < t; ++j)
-            if (ind.phenotype[j] != kUnknown) w.sum[l][j] += ind.residual[j];
+            if (ind.phenotype[j] != kUnknown) ind.residual[j] -= eff[j];
     }
 }
 
@@ -222,8 +223,7 @@ void sample_nuisance(Par& p, std::vector<Obs>& o, const Boundary& b, Rng& r, int
     for (int l = 0; l < levels; ++l)
         for (int j = 0; j < p.n_traits; ++j) w.old[l][j] = p.nuis_effects[p.level_first[c] + l][j];
 
-    add_effects(p, o, c, +1.0);
-    accumulate_levels(p, o, c, levels, w);
+    add_back_and_accumulate(p, o, c, levels, w);
 
     // A fixed column with several levels keeps a reference: levels are not
     // drawn until one with more than one individual has been passed.
@@ -236,7 +236,7 @@ void sample_nuisance(Par& p, std::vector<Obs>& o, const Boundary& b, Rng& r, int
         if (w.count[l] < 2) continue;
         draw_level(p, b, r, c, l, w);
     }
-    add_effects(p, o, c, -1.0);
+    subtract_effects(p, o, c);
 }
 
 }  // namespace vsk

@@ -44,8 +44,10 @@ FitCounters& fit_counters();
 // log-likelihood, deviance and residual covariance.
 void calc_likelihood(Par& p, const std::vector<Obs>& o, double& calls);
 
-// Running mean of every individual's genetic prediction.
-void prediction_phenotype(const Par& p, std::vector<Obs>& o, double& calls);
+// Running mean of every individual's genetic prediction (overall mean, the
+// active QTL and FPM genes, the infinitesimal effect).
+void prediction_phenotype(const Par& p, const std::vector<Gene>& qtl, const std::vector<Polygene>& fpm,
+                          std::vector<Obs>& o, double& calls);
 
 // Imputes missing trait values on the residual scale (fatal for partly
 // missing records with three or more traits).

@@ -15,7 +15,7 @@ void SampleVarERR() { sample_var_err(par, obs, rng()); }
 
 void CalcLikelihood() { calc_likelihood(par, obs, fit_counters().likelihood_calls); }
 
-void PredictionPhenotype() { prediction_phenotype(par, obs, fit_counters().prediction_calls); }
+void PredictionPhenotype() { prediction_phenotype(par, gene, polygene, obs, fit_counters().prediction_calls); }
 
 void AugmentPhenotypes() { augment_phenotypes(par, obs, rng()); }
 

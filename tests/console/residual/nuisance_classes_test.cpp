@@ -25,6 +25,10 @@ protected:
     void TearDown() override
     {
         vsk::set_console_stream(nullptr);
+        reset_records();
+    }
+    static void reset_records()
+    {
         vsk::par = vsk::Par{};
         vsk::obs.clear();
         vsk::boundary = vsk::Boundary{};
@@ -159,8 +163,7 @@ TEST_F(NuisanceClasses, TenRandomFactorsAreAcceptedAnEleventhStopsTheRun)
         for (int c = 1; c <= 10; ++c) ind.X_nuis[c] = 1 + ind.name.size() % 2;
     vsk::prepare_nuisance_classes();
     EXPECT_NEAR(vsk::par.nuis_cov[9][0][0], 0.05 * vsk::par.res_cov[0][0], 1e-12);
-    TearDown();
-    SetUp();
+    reset_records();
     install(1, std::vector<int>(11, 1), 30);
     EXPECT_THROW(vsk::prepare_nuisance_classes(), vsk::FatalExit);
     const std::string text = out.text();

@@ -42,9 +42,17 @@ Model simulate(const Truth& truth, int n, int random_levels, double missing_shar
         const std::vector<double> e = residual_test::mvn(g, truth.R);
         for (int j = 0; j < t; ++j)
             ind.Y[j] = truth.mean[j] + truth.fixed[ind.X_nuis[1] - 1][j] + u[ind.X_nuis[2] - 1][j] + e[j];
-        if (t == 2 && unif(g) < missing_share) {
-            ind.phenotype[1] = 0;
-            ind.Y[1] = 0.0;
+        // A missing second trait is imputed in the chain; a single trait
+        // missing leaves the individual without phenotype, as the data
+        // reader marks it.
+        if (unif(g) < missing_share) {
+            if (t == 2) {
+                ind.phenotype[1] = 0;
+                ind.Y[1] = 0.0;
+            } else {
+                ind.phenotype[0] = vsk::kUnknown;
+                ind.Y[0] = 0.0;
+            }
         }
         ind.residual = ind.Y;
     }
@@ -94,7 +102,7 @@ Posterior run_chain(Model& m, int burn_in, int samples, unsigned seed)
         vsk::sample_var_r(m.p, r, 2, 0);
         vsk::sample_var_err(m.p, m.o, r);
         vsk::calc_likelihood(m.p, m.o, lcalls);
-        vsk::prediction_phenotype(m.p, m.o, pcalls);
+        vsk::prediction_phenotype(m.p, {}, {}, m.o, pcalls);
         vsk::augment_phenotypes(m.p, m.o, r);
         if (sweep < burn_in) continue;
         for (int a = 0; a < t; ++a) {
@@ -144,7 +152,7 @@ TEST(ResidualChainStat, TwoTraitsWithFixedRandomAndMissing)
 TEST(ResidualChainStat, OneTrait)
 {
     const Truth truth{{10.0}, {{0}, {1.0}, {-0.5}}, {{0.8}}, {{1.5}}};
-    Model m = simulate(truth, 400, 25, 0.0, 41);
+    Model m = simulate(truth, 440, 25, 0.1, 41);
     const Posterior post = run_chain(m, 300, 3000, 43);
     expect_covers(post.R[0], 1.5, "residual variance");
     expect_covers(post.G[0], 0.8, "random-effect variance");

@@ -50,13 +50,45 @@ TEST(PredictionPhenotype, RunningMeanOfOverallMeanAndPolygenicEffect)
     m.o[0].infpoleff[0] = 1.0;
     m.o[1].phenotype[0] = vsk::kUnknown;  // predicted all the same
     double calls = 0;
-    vsk::prediction_phenotype(m.p, m.o, calls);
+    vsk::prediction_phenotype(m.p, {}, {}, m.o, calls);
     EXPECT_DOUBLE_EQ(m.o[0].prediction[0], 11.0);
     EXPECT_DOUBLE_EQ(m.o[1].prediction[0], 10.0);
     m.p.nuis_effects[0][0] = 12.0;
-    vsk::prediction_phenotype(m.p, m.o, calls);
+    vsk::prediction_phenotype(m.p, {}, {}, m.o, calls);
     EXPECT_DOUBLE_EQ(m.o[0].prediction[0], 12.0);
     EXPECT_DOUBLE_EQ(m.o[1].prediction[0], 11.0);
+}
+
+TEST(PredictionPhenotype, AddsTheGenotypicValuesOfActiveQtlAndFpmGenes)
+{
+    Model m = make_model(2, {}, {}, 2);
+    m.p.indicQTL = 1;
+    m.p.indicFPM = 1;
+    m.p.maximQTL = 2;
+    m.p.maximFPM = 1;
+    m.p.nuis_effects[0][0] = 1.0;
+    std::vector<vsk::Gene> qtl(2);
+    std::vector<vsk::Polygene> fpm(1);
+    for (vsk::Gene& g : qtl) {
+        g.gval.assign(4, 2, 0.0);
+        g.gtp = {0, 3};
+    }
+    qtl[0].status = 1;
+    qtl[0].gval[0][0] = 0.5;   // individual 1, trait 1
+    qtl[0].gval[3][1] = -2.0;  // individual 2, trait 2
+    qtl[1].gval[0][0] = 100.0; // free slot: not counted
+    fpm[0].status = 1;
+    fpm[0].gval.assign(4, 2, 0.0);
+    fpm[0].gval[1][0] = 0.25;
+    fpm[0].gtp = {1, 2};
+    double calls = 0;
+    vsk::prediction_phenotype(m.p, qtl, fpm, m.o, calls);
+    EXPECT_DOUBLE_EQ(m.o[0].prediction[0], 1.75);
+    EXPECT_DOUBLE_EQ(m.o[1].prediction[0], 1.0);
+    EXPECT_DOUBLE_EQ(m.o[1].prediction[1], -2.0);
+    m.p.indicQTL = 0;  // a model that is off contributes nothing
+    vsk::prediction_phenotype(m.p, qtl, fpm, m.o, calls);
+    EXPECT_DOUBLE_EQ(m.o[0].prediction[0], (1.75 + 1.25) / 2);
 }
 
 TEST(WritePredictions, WritesFitStatisticsAndOneLinePerIndividual)
