@@ -137,6 +137,59 @@ void print_group_rate(const PostState& st, int number, const char* name, Matrix 
 
 }  // namespace
 
+namespace {
+
+// Removes the mean of v (the direction of the eigenvalue 1 of a
+// row-stochastic matrix); returns the largest magnitude left.
+double remove_mean(std::vector<double>& v)
+{
+    double mean = 0.0;
+    for (double x : v) mean += x / static_cast<double>(v.size());
+    double size = 0.0;
+    for (double& x : v) {
+        x -= mean;
+        size = std::max(size, std::fabs(x));
+    }
+    return size;
+}
+
+// w = A v over the leading m x m block.
+void multiply(const Matrix& A, const std::vector<double>& v, std::vector<double>& w)
+{
+    const int m = static_cast<int>(v.size());
+    for (int i = 0; i < m; ++i) {
+        double sum = 0.0;
+        for (int j = 0; j < m; ++j) sum += A[i][j] * v[j];
+        w[i] = sum;
+    }
+}
+
+// A = A·A, scaled to a largest entry of 1 (only its direction matters).
+void square(Matrix& A, Matrix& scratch)
+{
+    const int m = static_cast<int>(A.size());
+    double size = 0.0;
+    for (int i = 0; i < m; ++i)
+        for (int j = 0; j < m; ++j) {
+            double sum = 0.0;
+            for (int k = 0; k < m; ++k) sum += A[i][k] * A[k][j];
+            scratch[i][j] = sum;
+            size = std::max(size, std::fabs(sum));
+        }
+    if (size > 0.0)
+        for (auto& row : scratch)
+            for (double& x : row) x /= size;
+    A.swap(scratch);
+}
+
+}  // namespace
+
+// Power iteration on the mean-free part of the matrix. A count chain mixes
+// slowly and its next eigenvalues lie close to the subdominant one, so one
+// matrix step per iteration would need hundreds of iterations; here the
+// iteration matrix is squared every iteration (step k applies 2^k steps of
+// the chain at once) and the estimate is the one-step ratio at the largest
+// entry of the vector, which keeps the sign of a negative eigenvalue.
 int subdomeigval(const Matrix& P, int m, double& lambda)
 {
     if (m < 2) {
@@ -144,38 +197,37 @@ int subdomeigval(const Matrix& P, int m, double& lambda)
         lambda = 1.0;
         return -1;
     }
+    // One chain step with the mean removed: (I - J/m) P.
+    Matrix step(m, std::vector<double>(m));
+    for (int j = 0; j < m; ++j) {
+        double column_mean = 0.0;
+        for (int i = 0; i < m; ++i) column_mean += P[i][j] / m;
+        for (int i = 0; i < m; ++i) step[i][j] = P[i][j] - column_mean;
+    }
+    Matrix power = step, scratch(m, std::vector<double>(m));
     std::vector<double> v(m, -1.0 / (m - 1)), w(m);
     v[m - 1] = 1.0;
     double estimate = 0.0;
     for (int it = 1; it <= kMaxIterations; ++it) {
-        // Compare the entry of largest magnitude, rescaled each step so the
-        // vector neither vanishes nor overflows.
-        int k = 0;
-        for (int i = 1; i < m; ++i)
-            if (std::fabs(v[i]) > std::fabs(v[k])) k = i;
-        double mean = 0.0;
-        for (int i = 0; i < m; ++i) {
-            w[i] = 0.0;
-            for (int j = 0; j < m; ++j) w[i] += P[i][j] * v[j];
-            mean += w[i] / m;
-        }
-        double size = 0.0;
-        for (int i = 0; i < m; ++i) {
-            w[i] -= mean;
-            size = std::max(size, std::fabs(w[i]));
-        }
-        const double next = w[k] / v[k];
+        multiply(power, v, w);
+        const double size = remove_mean(w);
         // The vector is gone: no other eigenvalue is left (lambda 0).
         if (size < 1e-300) {
             lambda = 0.0;
             return it;
         }
+        for (int i = 0; i < m; ++i) v[i] = w[i] / size;
+        int k = 0;
+        for (int i = 1; i < m; ++i)
+            if (std::fabs(v[i]) > std::fabs(v[k])) k = i;
+        multiply(step, v, w);
+        const double next = w[k] / v[k];
         if (it > 1 && std::fabs(next - estimate) <= kTolerance) {
             lambda = next;
             return it;
         }
         estimate = next;
-        for (int i = 0; i < m; ++i) v[i] = w[i] / size;
+        square(power, scratch);
     }
     std::printf("\nToo many iterations in 'subdomeig()'(%lf)", estimate);
     lambda = 1.0;

@@ -57,8 +57,9 @@ void print_ess_table(const PostState& st, const std::vector<ChainEss>& chains);
 int smallest_ecs(const std::vector<ChainEss>& chains);
 
 // Second-largest eigenvalue of the row-stochastic m x m matrix (power
-// iteration with the mean removed). Sets `lambda`; returns the iterations
-// used, or -1 when m < 2 (lambda 1.0).
+// iteration with the mean removed, the iteration matrix squared at every
+// iteration). Sets `lambda`; returns the iterations used, or -1 when m < 2
+// (lambda 1.0). 1.0 with a message after 100 iterations without convergence.
 int subdomeigval(const std::vector<std::vector<double>>& P, int m, double& lambda);
 
 // Transition matrix of the QTL counts and its subdominant eigenvalue, per

@@ -38,7 +38,8 @@ std::vector<Items> parameter_lines(const std::string& path)
 int as_int(const std::string& text) { return std::atoi(text.c_str()); }
 double as_double(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 
-// The count keywords, last occurrence wins (-1 when absent).
+// The count keywords, last occurrence wins (-1 when absent). A keyword
+// without a value reads as 0, as the analysis reads it.
 struct Counts {
     int ncolT = -1;
     int ncolN = -1;
@@ -50,13 +51,13 @@ Counts read_counts(const std::vector<Items>& lines)
 {
     Counts counts;
     for (const Items& items : lines) {
-        if (items.size() < 2) continue;
-        if (items[0] == "ncolT") counts.ncolT = as_int(items[1]);
+        const int value = items.size() > 1 ? as_int(items[1]) : 0;
+        if (items[0] == "ncolT") counts.ncolT = value;
         if (items[0] == "ncolN") {
-            counts.ncolN = as_int(items[1]);
+            counts.ncolN = value;
             counts.ncolN_seen = true;
         }
-        if (items[0] == "nchrom") counts.nchrom = as_int(items[1]);
+        if (items[0] == "nchrom") counts.nchrom = value;
     }
     return counts;
 }

@@ -18,6 +18,16 @@ constexpr int kConciseLead = 4;
 
 void reading_error(const std::string& path) { rprint("\nERROR in reading file %s", path.c_str()); }
 
+// Number of QTL genpar.out gives for sample row r (its "nQTL" column), -1
+// when it has no such column.
+int qtl_in_genpar(const PostState& st, int r)
+{
+    const int T = st.par.n_traits;
+    const int column = T + T * (T + 1);  // after the means, vERR and vTIM
+    if (r < 0 || r >= st.s.n() || column >= st.s.V()) return -1;
+    return static_cast<int>(st.s.genpar[r][column]);
+}
+
 // Places the rows of a concise file on (sample row, slot): the sample row is
 // iteration / thinning step - 1, the slot counts the rows of one sample.
 // Calls place(file_row, sample, slot) for every row of a sample kept.
@@ -61,6 +71,9 @@ int place_concise_rows(const std::string& path, const vsk::Table<double>& lead, 
                path.c_str());
     // A cut last sample holds fewer rows than its stated number of QTL.
     if (lead.rows() > 0 && previous < n && slot + 1 < static_cast<int>(lead[lead.rows() - 1][1])) return previous;
+    // The last sample of genpar.out had QTL but none of its rows were written
+    // yet: left as it is, it would read as a sample without QTL.
+    if (previous < n - 1 && qtl_in_genpar(st, n - 1) > 0) return n - 1;
     return INT_MAX;
 }
 

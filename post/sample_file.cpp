@@ -108,6 +108,36 @@ bool all_numbers(const char* p, const char* end)
     return ok;
 }
 
+// Digits after the decimal point of the last item of a line, -1 without a
+// point.
+int last_item_decimals(const std::string& line)
+{
+    const char* begin = line.data();
+    const char* end = begin + line.size();
+    const char* first = nullptr;
+    const char* last = nullptr;
+    for_each_item(begin, end, [&](const char* a, const char* b) {
+        first = a;
+        last = b;
+    });
+    if (!first) return -1;
+    for (const char* p = first; p < last; ++p)
+        if (*p == '.') return static_cast<int>(last - p - 1);
+    return -1;
+}
+
+// Every fixed-point column is written with a fixed number of decimals, so a
+// last item with fewer decimals than the row before it has in that column
+// was cut while being written ("0.12" of "0.1234", or "12." of "12.5000").
+// A column that switches between a whole number and a fixed-point one (slots
+// not in use) is never taken for a cut.
+bool last_item_cut(const std::string& last_line, const std::string& previous_line)
+{
+    const int expected = last_item_decimals(previous_line);
+    const int found = last_item_decimals(last_line);
+    return expected > 0 && found >= 0 && found < expected;
+}
+
 void bad_item(const std::string& path, const char* a, const char* b, int row, int col)
 {
     rprint("\nERROR in reading file %s", path.c_str());
@@ -154,8 +184,8 @@ SampleFileShape measure_sample_file(const std::string& path)
     LineReader reader(file.get());
     const char* begin;
     const char* end;
-    std::string last_line;
-    int rows = 0, last_items = 0;
+    std::string last_line, previous_line;
+    int rows = 0, last_items = 0, previous_items = 0;
     while (reader.next_data_line(begin, end)) {
         const int items = count_items(begin, end);
         if (rows == 0) shape.cols = items;
@@ -163,7 +193,9 @@ SampleFileShape measure_sample_file(const std::string& path)
             shape.bad_row = rows;
             shape.bad_cols = items;
         }
+        previous_items = last_items;
         last_items = items;
+        previous_line.swap(last_line);
         last_line.assign(begin, end);
         ++rows;
     }
@@ -172,7 +204,8 @@ SampleFileShape measure_sample_file(const std::string& path)
     // A cut can only shorten the last row: fewer items, or a half-written one.
     const bool last_is_only_fault = shape.bad_row < 0 || shape.bad_row == rows - 1;
     const bool fewer = last_items < shape.cols;
-    const bool garbled = !all_numbers(last_line.data(), last_line.data() + last_line.size());
+    const bool garbled = !all_numbers(last_line.data(), last_line.data() + last_line.size()) ||
+                         (previous_items == last_items && last_item_cut(last_line, previous_line));
     if (last_is_only_fault && (fewer || (last_items == shape.cols && garbled))) {
         shape.last_row_cut = true;
         shape.cut_items = last_items;

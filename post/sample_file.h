@@ -23,7 +23,8 @@ struct SampleFileShape {
 
 // Measures a sample file: rows, the first row's width, the first row of
 // another width, and whether the last row is cut (fewer items than the first
-// row, or an item that is not a number). Reads the file once.
+// row, an item that is not a number, or a last number with fewer decimals
+// than the row before has in that column). Reads the file once.
 SampleFileShape measure_sample_file(const std::string& path);
 
 // Reads the first shape.rows data rows into `table` (shape.rows x shape.cols),

@@ -1,6 +1,9 @@
 // ruvane_console end to end on small projects written by the tests.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "post/sample_project.h"
 #include "support/test_support.h"
 
@@ -70,6 +73,89 @@ TEST(CliRuvane, FatalInputsExitWithOne)
     run = testsupport::run_command(ruvane("-d " + dir.str() + " -p missing.par"));
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_TRUE(contains(run.output, "missing.par' not available"));
+}
+
+// Rewrites one file of a project.
+using Edit = std::function<void(const std::filesystem::path&)>;
+
+std::string replace_first(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+// Drops the last `rows` rows of a sample file.
+Edit drop_rows(const char* file, int rows)
+{
+    return [=](const std::filesystem::path& dir) {
+        std::string text = testsupport::read_file(dir / file);
+        for (int k = 0; k < rows; ++k) text = text.substr(0, text.rfind('\n'));
+        testsupport::write_file(dir / file, text);
+    };
+}
+
+Edit rewrite(const char* file, std::string from, std::string to)
+{
+    return [=](const std::filesystem::path& dir) {
+        testsupport::write_file(dir / file, replace_first(testsupport::read_file(dir / file), from, to));
+    };
+}
+
+TEST(CliRuvane, BadInputsEndWithTheirMessageAndExitCodeOne)
+{
+    struct Case {
+        const char* what;
+        Edit edit;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"required file missing", [](const auto& d) { std::filesystem::remove(d / "iqtl.out"); },
+         "iqtl.out' not available\nNow exiting Ruvane(0.99130)"},
+        {"map missing", [](const auto& d) { std::filesystem::remove(d / "test.map"); },
+         "test.map' not available\nNow exiting Ruvane(0.99130)"},
+        {"short genotype file", drop_rows("gqtl.out", 150), "\nInsufficient number of samples to allow statistical "
+                                                             "inferences\nEarly termination of program"},
+        {"row of another width", rewrite("genpar.out", "\n       20 ", "\n       20 1.0 "),
+         "\ninconsistent no. of columns (11)at row 1\nexpected no. of columns = 10\n\nAborting Voskara"},
+        {"row counts differ", drop_rows("gqtl.out", 5),
+         "\nnumber of rows inconsistent for 'iqtl.out' and 'gqtl.out'"},
+        {"two names on a line", rewrite("wrtgtp.nms", "\nind2", "\nind2 ind2b"),
+         "\nIncorrect number of names in file "},
+        {"selection out of order",
+         [](const auto& d) { testsupport::write_file(d / "wrtgtp.inp", "ind2 1\nind1 1\nind3 0\n"); },
+         "\nIncorrect ORDER of names in file "},
+        {"selection flag not 0/1",
+         [](const auto& d) { testsupport::write_file(d / "wrtgtp.inp", "ind1 1\nind2 2\nind3 0\n"); },
+         "\nIncorrect VALUE of subsetting in file "},
+    };
+    for (const Case& c : cases) {
+        testsupport::TempDir dir;
+        posttest::ProjectDesign design;
+        posttest::write_project(dir.path(), design);
+        c.edit(dir.path());
+        const testsupport::RunResult run = testsupport::run_command(ruvane("-d " + dir.str()));
+        EXPECT_EQ(run.exit_code, 1) << c.what << run.output;
+        EXPECT_TRUE(contains(run.output, c.message)) << c.what << "\n" << run.output;
+        EXPECT_FALSE(contains(run.output, "CONVERGENCE ISSUES")) << c.what;
+    }
+}
+
+TEST(CliRuvane, OptionalFilesOnlyWarn)
+{
+    testsupport::TempDir dir;
+    posttest::ProjectDesign design;
+    posttest::write_project(dir.path(), design);
+    // A fixed nuisance factor asks for nui2.out, which is not there.
+    testsupport::write_file(dir / "voskara.par",
+                            replace_first(testsupport::read_file(dir / "voskara.par"), "indiN 1", "indiN 0"));
+    std::filesystem::remove(dir / "wrtgtp.nms");
+    const testsupport::RunResult run = testsupport::run_command(ruvane("-d " + dir.str()));
+    EXPECT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_TRUE(contains(run.output, "nui2.out' not available\nEarly return (0) in ReadNuisance() "));
+    EXPECT_TRUE(contains(run.output, "wrtgtp.nms' not available: Early return in ReadNamesGtp(). "
+                                     "\nNo names used in Ruvane output"));
+    EXPECT_TRUE(contains(run.output, "SUMMARY STATISTICS  GENPAR VARIABLES "));
 }
 
 TEST(CliRuvane, CommandLineErrors)

@@ -72,6 +72,63 @@ TEST(EssStat, Ar1ChainsMatchTheirKnownEffectiveSize)
     }
 }
 
+// The estimator written out term by term: autocovariances of the
+// post-burn-in part up to and including the first pair whose sum is not
+// positive, the Monte Carlo variance summed to lag 2 delta + 1.
+int ess_by_the_formula(const std::vector<double>& x, int B, EssResult& r)
+{
+    const int n = static_cast<int>(x.size()), N = n - B, L = N / 2;
+    double m = 0.0;
+    for (int i = B; i < n; ++i) m += x[i] / N;
+    auto gamma = [&](int lag) {
+        double sum = 0.0;
+        for (int i = B; i + lag < n; ++i) sum += (m - x[i]) * (m - x[i + lag]);
+        return sum / N;
+    };
+    int delta = 0, k = 0;
+    double pair = 0.0;
+    for (;; ++k) {
+        pair = gamma(2 * k) + gamma(2 * k + 1);
+        if (pair > 0.0) ++delta;
+        if (2 * k + 4 > L) return -1;
+        if (!(pair > 0.0)) break;
+    }
+    if (!(pair < 0.0)) return -1;
+    double sum = gamma(0);
+    if (delta > 0)
+        for (int l = 1; l <= 2 * delta + 1; ++l) sum += 2.0 * gamma(l);
+    r.delta = delta;
+    r.var0 = gamma(0);
+    r.var = sum / N;
+    return static_cast<int>(std::trunc(r.var0 / r.var));
+}
+
+TEST(Ess, FollowsTheFormulaTermByTerm)
+{
+    std::mt19937 gen(29);
+    std::normal_distribution<double> z(0.0, 0.05);
+    for (int rep = 0; rep < 24; ++rep) {
+        std::vector<double> x;
+        if (rep % 3 == 2) {
+            // Nearly alternating: the first pair sum is close to 0 and the
+            // later ones alternate in sign.
+            x.resize(600);
+            for (int i = 0; i < 600; ++i) x[i] = (i % 2 ? -1.0 : 1.0) + z(gen);
+        } else {
+            x = ar1_chain(3000, rep % 3 == 0 ? 0.3 : 0.85, 40 + rep);
+        }
+        const int B = rep % 2 ? 0 : static_cast<int>(x.size()) / 5;
+        EssResult expected, found;
+        const int want = ess_by_the_formula(x, B, expected);
+        const int got = rvn::calc_ess(x.data(), static_cast<int>(x.size()), B, found);
+        EXPECT_EQ(got, want) << "rep " << rep;
+        if (want < 0) continue;
+        EXPECT_EQ(found.delta, expected.delta) << "rep " << rep;
+        EXPECT_NEAR(found.var, expected.var, 1e-12 * std::fabs(expected.var)) << "rep " << rep;
+        EXPECT_NEAR(found.var0, expected.var0, 1e-12 * expected.var0) << "rep " << rep;
+    }
+}
+
 TEST(Ess, EdgeCases)
 {
     EssResult r;
@@ -209,6 +266,80 @@ TEST(SubDomEigVal, TwoStateChainHasKnownSecondEigenvalue)
         const int iterations = rvn::subdomeigval(P, 2, lambda);
         EXPECT_GT(iterations, 0);
         EXPECT_NEAR(lambda, 1.0 - p - q, 1e-6);
+    }
+}
+
+// A lazy walk on a path of m states (step b to each neighbour, the ends
+// keep what they cannot give): I - b L with L the path Laplacian, whose
+// second eigenvalue is 1 - b (2 - 2 cos(pi / m)).
+std::vector<std::vector<double>> lazy_path(int m, double b)
+{
+    std::vector<std::vector<double>> P(m, std::vector<double>(m, 0.0));
+    for (int i = 0; i < m; ++i) {
+        if (i > 0) P[i][i - 1] = b;
+        if (i + 1 < m) P[i][i + 1] = b;
+        P[i][i] = 1.0 - (i > 0 ? b : 0.0) - (i + 1 < m ? b : 0.0);
+    }
+    return P;
+}
+
+// The plain method: one chain step per iteration, mean removed, ratio of
+// the first entries. Fine for fast-mixing chains.
+double plain_power_iteration(const std::vector<std::vector<double>>& P, int m)
+{
+    std::vector<double> v(m, -1.0 / (m - 1)), w(m);
+    v[m - 1] = 1.0;
+    double estimate = 0.0;
+    for (int it = 0; it < 100000; ++it) {
+        double mean = 0.0;
+        for (int i = 0; i < m; ++i) {
+            w[i] = 0.0;
+            for (int j = 0; j < m; ++j) w[i] += P[i][j] * v[j];
+            mean += w[i] / m;
+        }
+        for (double& x : w) x -= mean;
+        const double next = w[0] / v[0];
+        const double norm = std::fabs(w[0]);
+        for (int i = 0; i < m; ++i) v[i] = w[i] / norm;
+        if (it > 0 && std::fabs(next - estimate) < 1e-12) return next;
+        estimate = next;
+    }
+    return estimate;
+}
+
+TEST(SubDomEigVal, SlowlyMixingCountChainsConvergeWithinTheIterationLimit)
+{
+    // Chains of QTL counts move by one state at a time and rarely: their
+    // second eigenvalue is close to 1 and close to the third.
+    for (int m : {5, 11, 21}) {
+        for (double b : {0.01, 0.05, 0.3}) {
+            const double expected = 1.0 - b * (2.0 - 2.0 * std::cos(std::acos(-1.0) / m));
+            double lambda = 0.0;
+            const int iterations = rvn::subdomeigval(lazy_path(m, b), m, lambda);
+            EXPECT_GT(iterations, 0);
+            EXPECT_LT(iterations, 100) << m << " " << b;
+            EXPECT_NEAR(lambda, expected, 1e-5) << m << " " << b;
+        }
+    }
+}
+
+TEST(SubDomEigVal, AgreesWithThePlainPowerIteration)
+{
+    // Non-symmetric chains with a clear gap between the second and third
+    // eigenvalues, where the plain method converges.
+    std::mt19937 gen(17);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    for (int rep = 0; rep < 20; ++rep) {
+        const int m = 3 + rep % 4;
+        std::vector<std::vector<double>> P = lazy_path(m, 0.2 + 0.02 * rep);
+        for (auto& row : P) {
+            double sum = 0.0;
+            for (double& x : row) sum += (x += 0.05 * u(gen));
+            for (double& x : row) x /= sum;
+        }
+        double lambda = 0.0;
+        ASSERT_GT(rvn::subdomeigval(P, m, lambda), 0);
+        EXPECT_NEAR(lambda, plain_power_iteration(P, m), 1e-5) << "rep " << rep;
     }
 }
 

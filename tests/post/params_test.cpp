@@ -52,6 +52,17 @@ TEST(GetVoskaraPar, ListsAreReadWhateverTheKeywordOrder)
     }
 }
 
+TEST(GetVoskaraPar, CountWithoutValueReadsAsZeroAsInTheAnalysis)
+{
+    ParFixture f;
+    f.read("indiN\nncolN\nindiT 1\nncolT 1\nnchrom 1\nindiC 1\nmrkrC 3\n");
+    EXPECT_EQ(f.st.par.ncolN, 0);
+    EXPECT_TRUE(f.st.par.indiN.empty());
+    EXPECT_EQ(f.st.par.n_traits, 1);
+    EXPECT_EQ(f.st.par.nmrkrC, (std::vector<int>{3}));
+    EXPECT_TRUE(f.printed("\nncolN             0\nncolT             1 1"));
+}
+
 TEST(GetVoskaraPar, EchoAndValueChecks)
 {
     ParFixture f;

@@ -86,7 +86,7 @@ void write_project(const std::filesystem::path& dir, const ProjectDesign& design
         const int iteration = (k + 1) * design.thin;
         int used = 0;
         for (Slot& s : slots) {
-            if (u(gen) < 0.3) s.used = !s.used;
+            if (!design.no_qtl && u(gen) < 0.3) s.used = !s.used;
             if (s.used) {
                 if (u(gen) < 0.5) {
                     s.chrom = u(gen) < 0.6 ? 1 : 2;

@@ -21,6 +21,9 @@ struct ProjectDesign {
     bool lists_first = false;
     // Marker counts under "mrkrC" instead of "nmrkrC".
     bool short_marker_keyword = false;
+    // No QTL ever in use (the QTL files then hold empty slots, or in the
+    // concise layout no rows at all).
+    bool no_qtl = false;
 };
 
 // Writes voskara.par, test.map, genpar.out, iqtl.out and, with W > 0,

@@ -48,11 +48,11 @@ TEST(SampleReaders, GenparColumnsAndThinning)
 
 TEST(SampleReaders, SparseAndConciseLayoutsGiveTheSameTables)
 {
-    ProjectDesign sparse_spec;
-    sparse_spec.Q = 3;
-    ProjectDesign concise_spec = sparse_spec;
-    concise_spec.concise = true;
-    Fixture sparse(sparse_spec), concise(concise_spec);
+    ProjectDesign sparse_design;
+    sparse_design.Q = 3;
+    ProjectDesign concise_design = sparse_design;
+    concise_design.concise = true;
+    Fixture sparse(sparse_design), concise(concise_design);
     for (Fixture* f : {&sparse, &concise}) {
         f->read_parameters();
         rvn::read_genpar(f->st, rvn::ShortSamples::Fatal);
@@ -111,14 +111,39 @@ TEST(SampleReaders, HalfWrittenNumberInLastRowIsACut)
 {
     Fixture f;
     f.read_parameters();
-    posttest::append_file(f.dir / "genpar.out", "\n     2010     -100.000     9.1 1.0 0.0  1 0.2   0 0.0 0.");
+    // The last column is written with four decimals: "0.3" is "0.3xxx" cut.
+    const std::string complete = "\n     2010     -100.000     9.1 1.0 0.0  1 0.2   0 0.0 0.3000";
+    posttest::append_file(f.dir / "genpar.out", complete.substr(0, complete.size() - 3));
     ASSERT_TRUE(rvn::read_genpar(f.st, rvn::ShortSamples::Fatal));
-    EXPECT_EQ(f.st.s.n(), 201);  // "0." is a number: the row is complete
+    EXPECT_EQ(f.st.s.n(), 200);
+    EXPECT_TRUE(f.printed("is incomplete (10 of 10 items)"));
+    // Once complete, the row is read; then a row cut after its sign is dropped.
+    posttest::append_file(f.dir / "genpar.out", "000");
     posttest::append_file(f.dir / "genpar.out", "\n     2020     -100.000     9.1 1.0 0.0  1 0.2   0 0.0 -");
     rvn::PostState again;
     again.project_dir = f.st.project_dir;
     ASSERT_TRUE(rvn::read_genpar(again, rvn::ShortSamples::Fatal));
     EXPECT_EQ(again.s.n(), 201);
+    EXPECT_DOUBLE_EQ(again.s.genpar[200][7], 0.3);
+}
+
+TEST(SampleReaders, WholeNumberAfterAFixedPointColumnIsNoCut)
+{
+    // Sparse iqtl.out: the position column of a slot not in use is written
+    // as a whole number, of a slot in use with four decimals.
+    ProjectDesign design;
+    design.Q = 1;
+    design.W = 0;
+    Fixture f(design);
+    f.read_parameters();
+    posttest::append_file(f.dir / "iqtl.out", "\n  1  1  0.500    0.5000    0.0100    0.0000   101.2500");
+    posttest::append_file(f.dir / "iqtl.out", "\n  1  1      0         0         0         0          0");
+    posttest::append_file(f.dir / "genpar.out", "\n     2010     -100.000     9.1 1.0 0.0  1 0.2   0 0.0 0.3000");
+    posttest::append_file(f.dir / "genpar.out", "\n     2020     -100.000     9.1 1.0 0.0  0 0.2   0 0.0 0.3000");
+    rvn::read_genpar(f.st, rvn::ShortSamples::Fatal);
+    rvn::read_qtl(f.st);
+    EXPECT_EQ(f.st.s.qtl.rows(), 202);
+    EXPECT_FALSE(f.printed("is incomplete"));
 }
 
 TEST(SampleReaders, RowOfDifferentWidthInsideTheFileIsFatal)
@@ -230,6 +255,35 @@ TEST(SampleReaders, ConciseSampleCutAfterSomeOfItsQtlIsDropped)
     rvn::keep_complete_samples(f.st);
     EXPECT_EQ(f.st.s.n(), 200);
     EXPECT_EQ(f.st.s.qtl.rows(), 200);
+}
+
+TEST(SampleReaders, ConciseSampleNotYetWrittenIsDropped)
+{
+    // The analysis wrote the last sample to genpar.out (two QTL in use) and
+    // was stopped before its iqtl.out and gqtl.out rows: that sample must not
+    // read as one without QTL.
+    ProjectDesign design;
+    design.concise = true;
+    Fixture f(design);
+    f.read_parameters();
+    posttest::append_file(f.dir / "genpar.out", "\n     2010     -100.000     9.1 1.0 0.0  2 0.2   0 0.0 0.3000");
+    rvn::read_genpar(f.st, rvn::ShortSamples::Fatal);
+    rvn::read_qtl(f.st);
+    rvn::read_qtl_genotypes(f.st);
+    rvn::keep_complete_samples(f.st);
+    EXPECT_EQ(f.st.s.n(), 200);
+    EXPECT_EQ(f.st.s.qtl.rows(), 200);
+    EXPECT_TRUE(f.printed("200 complete samples are used"));
+
+    // A last sample without QTL writes no concise rows at all, and is kept.
+    Fixture g(design);
+    g.read_parameters();
+    posttest::append_file(g.dir / "genpar.out", "\n     2010     -100.000     9.1 1.0 0.0  0 0.2   0 0.0 0.3000");
+    rvn::read_genpar(g.st, rvn::ShortSamples::Fatal);
+    rvn::read_qtl(g.st);
+    rvn::keep_complete_samples(g.st);
+    EXPECT_EQ(g.st.s.n(), 201);
+    EXPECT_DOUBLE_EQ(g.st.s.qtl_position(200, 0), 0.0);
 }
 
 TEST(SampleReaders, ConciseRowWithTooManyQtlIsFatal)
