@@ -25,6 +25,8 @@ constexpr int kNotInModel = -1;            // nuisance code: column takes no par
 
 // Everything the per-individual steps share.
 struct DataContext {
+    explicit DataContext(const Par& p) : coder(p.nullalleleP, p.nullalleleC) {}
+    AlleleCoder coder;
     int ncolN = 0;
     int expected_words = 0;
     MissingValues missing;
@@ -242,6 +244,12 @@ void mark_genotype_writing_and_incidence(DataContext& ctx, Obs& o)
     fatal_exit(1);
 }
 
+// A negative code that is not a null-allele text can only be a typing error.
+bool valid_allele(const AlleleCoder& coder, int code, std::string_view word)
+{
+    return code >= 0 || (code >= -2 && coder.is_null_text(word));
+}
+
 // Step 6.15.
 void read_alleles(const DataContext& ctx, int i, const Obs& o)
 {
@@ -254,13 +262,12 @@ void read_alleles(const DataContext& ctx, int i, const Obs& o)
         }
         for (int m = 0; m < c.mrkrC; ++m, ++locus, word += 2) {
             Mrkrlcs& mk = mrkrlcs[locus];
+            const std::string_view w1 = ctx.words[word], w2 = ctx.words[word + 1];
             bool letter = false;
-            int a1 = allele_code(ctx.words[word], par.nullalleleP, par.nullalleleC, letter);
-            int a2 = allele_code(ctx.words[word + 1], par.nullalleleP, par.nullalleleC, letter);
-            if (a1 < -2 || (a1 < 0 && ctx.words[word] != par.nullalleleP && ctx.words[word] != par.nullalleleC))
-                negative_allele(ctx.words[word], o, mk);
-            if (a2 < -2 || (a2 < 0 && ctx.words[word + 1] != par.nullalleleP && ctx.words[word + 1] != par.nullalleleC))
-                negative_allele(ctx.words[word + 1], o, mk);
+            const int a1 = ctx.coder.code(w1, letter);
+            const int a2 = ctx.coder.code(w2, letter);
+            if (!valid_allele(ctx.coder, a1, w1)) negative_allele(w1, o, mk);
+            if (!valid_allele(ctx.coder, a2, w2)) negative_allele(w2, o, mk);
             mk.allele1[i] = a1;
             mk.allele2[i] = a2;
             if (letter) mk.letter_coded = 1;
@@ -355,7 +362,7 @@ void read_data_file()
     const int n = static_cast<int>(lines.size());
     const std::vector<int> order = order_pedigree(lines);
 
-    DataContext ctx;
+    DataContext ctx(par);
     ctx.ncolN = std::max(par.n_nuis - 1, 0);
     build_phenotype_text(lines, order, kLeadingColumns + ctx.ncolN + par.ncolT);
     ctx.missing = missing_values(par.misvalT);

@@ -25,6 +25,33 @@ void read_data_file();
 int allele_code(std::string_view word, const std::string& null_putative, const std::string& null_confirmed,
                 bool& letter);
 
+// The same coding for a whole file: the code of every one-character word is
+// looked up in a table built once (a data file holds millions of allele
+// words, nearly all of one character).
+class AlleleCoder {
+public:
+    AlleleCoder(const std::string& null_putative, const std::string& null_confirmed);
+    int code(std::string_view word, bool& letter) const
+    {
+        if (word.size() == 1) {
+            const Single& s = single_[static_cast<unsigned char>(word[0])];
+            letter = letter || s.letter;
+            return s.code;
+        }
+        return allele_code(word, null_putative_, null_confirmed_, letter);
+    }
+    // True for the words whose code is a null allele (the null-allele texts).
+    bool is_null_text(std::string_view word) const { return word == null_putative_ || word == null_confirmed_; }
+
+private:
+    struct Single {
+        int code = 0;
+        bool letter = false;
+    };
+    std::string null_putative_, null_confirmed_;
+    Single single_[256];
+};
+
 // Missing-value strings of misvalT ("-" is implicit and not stored).
 struct MissingValues {
     std::vector<std::string> words;   // at most 9

@@ -39,6 +39,17 @@ int allele_code(std::string_view word, const std::string& null_putative, const s
     return int_value(word);
 }
 
+AlleleCoder::AlleleCoder(const std::string& null_putative, const std::string& null_confirmed)
+    : null_putative_(null_putative), null_confirmed_(null_confirmed)
+{
+    for (int c = 0; c < 256; ++c) {
+        const char ch = static_cast<char>(c);
+        bool letter = false;
+        single_[c].code = allele_code(std::string_view(&ch, 1), null_putative_, null_confirmed_, letter);
+        single_[c].letter = letter;
+    }
+}
+
 MissingValues missing_values(const std::string& misvalT)
 {
     std::vector<std::string_view> words;

@@ -97,7 +97,8 @@ void fill_matings(Absorption& a, const std::unordered_map<PairKey, int>& record_
         const int r = record_of.at(pair_key(o.fat, o.mot));
         FinalProgRec& rec = FinalProg[r];
         if (rec.count0 >= kMaxFinalOffspringPerMating) {
-            cprint("\nToo many FP/mating(>%d) %d %d", kMaxFinalOffspringPerMating, o.fat, o.mot);
+            static_assert(kMaxFinalOffspringPerMating == 25, "the message below names the limit");
+            cprint("\nToo many FP/mating(>25) %d %d", o.fat, o.mot);
             fatal_exit(1);
         }
         rec.members[rec.count0++] = static_cast<int>(i) + 1;

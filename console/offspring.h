@@ -9,11 +9,12 @@
 
 namespace vsk {
 
-// Largest number of absorbed offspring one mating record holds. A mating
-// with more final offspring ends the run ("Too many FP/mating"); switch
-// absorbFP off for such families. Each record's list has one slot more,
-// so it is always 0-terminated.
-inline constexpr int kMaxFinalOffspringPerMating = 50;
+// Largest number of absorbed offspring one mating record holds; the message
+// a larger mating stops the run with names this number ("Too many
+// FP/mating(>25)"), so the two change together. Families of more final
+// offspring are better genotyped or analysed with absorbFP off. Each
+// record's list has one slot more, so it is always 0-terminated.
+inline constexpr int kMaxFinalOffspringPerMating = 25;
 
 // Offspring chains, then (with absorbFP) final-offspring absorption and the
 // FinalProg mating records ("data_modi").

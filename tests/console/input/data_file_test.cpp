@@ -80,6 +80,26 @@ TEST(AlleleWords, CodingTable)
     EXPECT_FALSE(letter);
 }
 
+TEST(AlleleWords, TableCodingEqualsWordCoding)
+{
+    // Null-allele texts of one character take precedence over the table.
+    const std::pair<const char*, const char*> nulls[] = {{"$", "$$"}, {"N", "0"}, {"a", "-"}, {"xx", "7"}};
+    for (const auto& [putative, confirmed] : nulls) {
+        const vsk::AlleleCoder coder(putative, confirmed);
+        for (int c = 1; c < 256; ++c) {
+            const char ch = static_cast<char>(c);
+            const std::string_view word(&ch, 1);
+            bool by_table = false, by_word = false;
+            ASSERT_EQ(coder.code(word, by_table), vsk::allele_code(word, putative, confirmed, by_word)) << c;
+            ASSERT_EQ(by_table, by_word) << c;
+        }
+        for (const char* word : {"12", "-9", "$$", "xx", "007", "A1", ""}) {
+            bool by_table = false, by_word = false;
+            EXPECT_EQ(coder.code(word, by_table), vsk::allele_code(word, putative, confirmed, by_word)) << word;
+        }
+    }
+}
+
 TEST(DataFileWords, SplitCountsLikeTheItemSplitter)
 {
     for (const char* text : {"a,b c", "a b,", "", ",", "a", " a  b\t,c ", "x,,y,", "1 A 0 0 5"}) {

@@ -196,14 +196,21 @@ TEST_F(Offspring, ThousandsOfDescendantsOfOneIndividual)
     EXPECT_FALSE(exists("check.log"));
 }
 
-TEST_F(Offspring, TooManyFinalOffspringInOneMating)
+TEST_F(Offspring, TwentyFiveFinalOffspringFitOneMatingAndMoreStop)
 {
     std::vector<Member> m = {{"A", 0, 0, true, true}, {"B", 0, 0, true, true}};
-    for (int i = 0; i <= vsk::kMaxFinalOffspringPerMating; ++i) m.push_back({"f", 1, 2, true, false});
+    for (int i = 0; i < 25; ++i) m.push_back({"f", 1, 2, true, false});
     set_pedigree(m);
     vsk::par.absorbFP = 1;
+    vsk::data_modi();
+    ASSERT_EQ(vsk::FinalProg.size(), 1u);
+    EXPECT_EQ(vsk::FinalProg[0].count0, 25);
+    EXPECT_EQ(vsk::FinalProg[0].members[25], 0);
+
+    m.push_back({"f", 2, 1, true, false});   // the same mating, parents swapped
+    set_pedigree(m);
     EXPECT_THROW(vsk::data_modi(), vsk::FatalExit);
-    EXPECT_NE(output().find("\nToo many FP/mating(>50) 1 2"), std::string::npos);
+    EXPECT_NE(output().find("\nToo many FP/mating(>25) 2 1"), std::string::npos);
 }
 
 TEST_F(Offspring, MatingOfAParentWithItselfIsOneRecord)

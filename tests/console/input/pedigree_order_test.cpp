@@ -48,6 +48,31 @@ std::vector<int> reference_order(const std::vector<std::string>& names, const st
     return arrangement;
 }
 
+// The "AFTER sorting" table of the log for a final arrangement: every moved
+// line with its parents' positions found by name (code -1, unknown 0).
+std::string after_sorting_table(const std::vector<std::string>& names, const std::vector<std::string>& p1,
+                                const std::vector<std::string>& p2, const std::vector<int>& arrangement)
+{
+    const int n = static_cast<int>(names.size());
+    auto position = [&](const std::string& word, bool second) {
+        if (word == "0") return 0;
+        if (second && (word[0] == '-' || word == "INBRED" || word == "SELFED" || word == "DBHPLD")) return -1;
+        for (int k = 0; k < n; ++k)
+            if (names[arrangement[k]] == word) return k + 1;
+        return -2;
+    };
+    std::string table = "\n\nAFTER sorting:";
+    char row[200];
+    for (int k = 0; k < n; ++k) {
+        const int l = arrangement[k];
+        if (l == k) continue;
+        std::snprintf(row, sizeof row, "\n %3d: %3d %3d %3d %25s %25s %25s", l + 1, k + 1, position(p1[l], false),
+                      position(p2[l], true), names[l].c_str(), p1[l].c_str(), p2[l].c_str());
+        table += row;
+    }
+    return table;
+}
+
 std::string line(const std::string& name, const std::string& p1, const std::string& p2)
 {
     return "1 " + name + " " + p1 + " " + p2;
@@ -85,7 +110,7 @@ TEST_F(PedigreeOrder, GrandparentListedLastIsMovedFirstAndLogged)
                                        row1 + row2);
 }
 
-TEST_F(PedigreeOrder, OnePassOrderEqualsScanAndMoveUpOrder)
+TEST_F(PedigreeOrder, OnePassOrderEqualsScanAndMoveUpOrderWithItsLogAndFile)
 {
     std::mt19937 gen(20160216);
     for (int trial = 0; trial < 40; ++trial) {
@@ -93,9 +118,13 @@ TEST_F(PedigreeOrder, OnePassOrderEqualsScanAndMoveUpOrder)
         std::vector<std::string> names(n), p1(n, "0"), p2(n, "0");
         for (int i = 0; i < n; ++i) {
             names[i] = "I" + std::to_string(i);
-            if (i < 3) continue;
+            const int kind = static_cast<int>(gen() % 6);
+            if (i < 3 || kind == 5) {   // founders, some of them inbred, some with unknown marks
+                p1[i] = kind == 4 ? "*" : "0";
+                p2[i] = kind == 3 ? "INBRED" : kind == 2 ? "-" : "0";
+                continue;
+            }
             std::uniform_int_distribution<int> pick(0, i - 1);
-            int kind = static_cast<int>(gen() % 4);
             p1[i] = names[pick(gen)];
             p2[i] = kind == 0 ? "SELFED" : kind == 1 ? "-555" : names[pick(gen)];
         }
@@ -105,11 +134,26 @@ TEST_F(PedigreeOrder, OnePassOrderEqualsScanAndMoveUpOrder)
         std::vector<std::string> sn(n), s1(n), s2(n), lines(n);
         for (int k = 0; k < n; ++k) {
             sn[k] = names[perm[k]];
-            s1[k] = p1[perm[k]];
-            s2[k] = p2[perm[k]];
-            lines[k] = line(sn[k], s1[k], s2[k]);
+            s1[k] = p1[perm[k]] == "*" ? "0" : p1[perm[k]];
+            s2[k] = p2[perm[k]] == "-" ? "0" : p2[perm[k]];
+            lines[k] = line(sn[k], p1[perm[k]], p2[perm[k]]);
         }
-        ASSERT_EQ(vsk::order_pedigree(lines), reference_order(sn, s1, s2)) << "trial " << trial;
+        std::remove("voskara.sort");
+        const std::vector<int> expected = reference_order(sn, s1, s2);
+        ASSERT_EQ(vsk::order_pedigree(lines), expected) << "trial " << trial;
+        const std::string log = read("pedsort.log");
+        const std::size_t after = log.find("\n\nAFTER sorting:");
+        bool moved = false;
+        for (int k = 0; k < n; ++k) moved = moved || expected[k] != k;
+        ASSERT_EQ(after != std::string::npos, moved) << "trial " << trial;
+        if (!moved) {
+            EXPECT_FALSE(exists("voskara.sort"));
+            continue;
+        }
+        EXPECT_EQ(log.substr(after), after_sorting_table(sn, s1, s2, expected)) << "trial " << trial;
+        std::string sorted;
+        for (int k : expected) sorted += "\n" + lines[k];
+        EXPECT_EQ(read("voskara.sort"), sorted) << "trial " << trial;
     }
 }
 
