@@ -9,6 +9,7 @@
 #include "console/chain_length.h"
 #include "console/reports.h"
 #include "console/convergence.h"
+#include "console/input_report.h"
 #include "core/state/console.h"
 #include "core/voskara.h"
 
@@ -101,7 +102,10 @@ void run_chain(RunState& run, int k, [[maybe_unused]] double position)
     if (par.indicQTL != 0) {
         // QTL model: SampleQTL stage 0 at `position` plugs in here.
     }
-    if (k == 0) write_chain_start_sections(par, obs);
+    if (k == 0) {
+        write_putative_qtl_locations();
+        write_chain_start_sections(par, obs);
+    }
     print_chain_banner();
     const int progress = progress_interval(par.thinning, REDprint);
     const std::vector<NuisanceStep> nuisance = nuisance_steps(par.indiN, par.n_nuis, par.n_traits);

@@ -1,12 +1,14 @@
 // Exported interface of the analysis library voskara_dll: the shared records
-// (core/state/records.h) and every step the analysis program calls.
+// (core/state/records.h), the console stream (core/state/console.h) and every
+// step the analysis program calls.
 // Each subsystem keeps its declarations in its own section below; internal
 // helpers live in the subsystem's own headers and are not exported.
 #pragma once
 
 #include <string>
 
-#include "core/state/records.h"
+#include "core/state/console.h"   // exported console stream: cprint, crule, abort_voskara, ...
+#include "core/state/records.h"   // exported shared records: par, obs, chr, ...
 #include "core/voskara_api.h"
 
 namespace vsk {

@@ -20,7 +20,7 @@ std::string datetime_text()
         localtime_r(&now, &parts);
     }
     // asctime form: "Www Mmm dd hh:mm:ss yyyy"
-    char wday[4], month[4], clock[9], year[8];
+    char wday[4], month[4], clock[9], year[12];
     std::strftime(wday, sizeof wday, "%a", &parts);
     std::strftime(month, sizeof month, "%b", &parts);
     std::strftime(clock, sizeof clock, "%H:%M:%S", &parts);

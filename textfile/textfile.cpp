@@ -4,10 +4,31 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <new>
+#include <stdexcept>
 
 #include "textfile/fatal.h"
 
 namespace vsk {
+
+namespace {
+
+// Lines are read whole, so a buffer may not be had for a huge line; that ends
+// the run like any other fatal input error.
+template <class F>
+auto with_buffers(F&& body) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    std::printf("Not enough memory to allocate buffer\n");
+    fatal_exit(1);
+}
+
+}  // namespace
+
 
 namespace {
 
@@ -42,7 +63,7 @@ std::string stripcomment(std::string_view line)
     return std::string(line.substr(0, end));
 }
 
-int filemaxlengthline(const std::string& path)
+static int filemaxlengthline_unguarded(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -59,7 +80,7 @@ int filemaxlengthline(const std::string& path)
     return any ? static_cast<int>(longest) + 1 : 0;
 }
 
-int filerows(const std::string& path)
+static int filerows_unguarded(const std::string& path)
 {
     std::ifstream in = open_or_die(path, "filerows");
     std::string line;
@@ -69,7 +90,7 @@ int filerows(const std::string& path)
     return rows;
 }
 
-int filewidth(const std::string& path)
+static int filewidth_unguarded(const std::string& path)
 {
     std::ifstream in = open_or_die(path, "filewidth");
     std::string line;
@@ -82,7 +103,8 @@ int filewidth(const std::string& path)
     return any ? static_cast<int>(widest) + 1 : 0;
 }
 
-long copyfiletobuffer(const std::string& path, std::vector<std::string>& lines, int width, int rows)
+static long copyfiletobuffer_unguarded(const std::string& path, std::vector<std::string>& lines, int width,
+                                       int rows)
 {
     std::ifstream in = open_or_die(path, "copyfiletobuffer");
     lines.clear();
@@ -125,7 +147,7 @@ bool keyword_line(std::string_view text, std::string_view keyword)
 
 }  // namespace
 
-int searchpattern(std::string_view keyword, const std::string& path, std::string& line)
+static int searchpattern_unguarded(std::string_view keyword, const std::string& path, std::string& line)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -148,7 +170,7 @@ int searchpattern(std::string_view keyword, const std::string& path, std::string
     return matches > 0 ? matches : -1;
 }
 
-int getpatternvalue(std::string_view keyword, const std::string& path, std::string& value)
+static int getpatternvalue_unguarded(std::string_view keyword, const std::string& path, std::string& value)
 {
     value.clear();
     std::string line;
@@ -165,7 +187,8 @@ int getpatternvalue(std::string_view keyword, const std::string& path, std::stri
     return 2;
 }
 
-int splititems(std::string_view text, std::vector<std::string>& items, int max_items, int width)
+static int splititems_unguarded(std::string_view text, std::vector<std::string>& items, int max_items,
+                                int width)
 {
     items.clear();
     std::string current;
@@ -247,19 +270,19 @@ bool word_stats(const std::string& path, WordStats& stats)
 
 }  // namespace
 
-int filemaxwords(const std::string& path)
+static int filemaxwords_unguarded(const std::string& path)
 {
     WordStats stats;
     return word_stats(path, stats) ? stats.max_words : -1;
 }
 
-int filemaxwordlength(const std::string& path)
+static int filemaxwordlength_unguarded(const std::string& path)
 {
     WordStats stats;
     return word_stats(path, stats) ? stats.max_word_length : -1;
 }
 
-int filemaxline(const std::string& path)
+static int filemaxline_unguarded(const std::string& path)
 {
     WordStats stats;
     return word_stats(path, stats) ? stats.max_line : -1;
@@ -277,5 +300,56 @@ void rule(std::FILE* stream, int before, char mark, int length, int after)
 void printline(std::FILE* stream, int before, int length, int after) { rule(stream, before, '-', length, after); }
 void printstars(std::FILE* stream, int before, int length, int after) { rule(stream, before, '*', length, after); }
 void printline_stdout(int before, int length, int after) { rule(stdout, before, '-', length, after); }
+
+// Public entries: the scanning routines above, each behind the buffer guard.
+int filemaxlengthline(const std::string& path)
+{
+    return with_buffers([&] { return filemaxlengthline_unguarded(path); });
+}
+
+int filerows(const std::string& path)
+{
+    return with_buffers([&] { return filerows_unguarded(path); });
+}
+
+int filewidth(const std::string& path)
+{
+    return with_buffers([&] { return filewidth_unguarded(path); });
+}
+
+long copyfiletobuffer(const std::string& path, std::vector<std::string>& lines, int width, int rows)
+{
+    return with_buffers([&] { return copyfiletobuffer_unguarded(path, lines, width, rows); });
+}
+
+int searchpattern(std::string_view keyword, const std::string& path, std::string& line)
+{
+    return with_buffers([&] { return searchpattern_unguarded(keyword, path, line); });
+}
+
+int getpatternvalue(std::string_view keyword, const std::string& path, std::string& value)
+{
+    return with_buffers([&] { return getpatternvalue_unguarded(keyword, path, value); });
+}
+
+int splititems(std::string_view text, std::vector<std::string>& items, int max_items, int width)
+{
+    return with_buffers([&] { return splititems_unguarded(text, items, max_items, width); });
+}
+
+int filemaxwords(const std::string& path)
+{
+    return with_buffers([&] { return filemaxwords_unguarded(path); });
+}
+
+int filemaxwordlength(const std::string& path)
+{
+    return with_buffers([&] { return filemaxwordlength_unguarded(path); });
+}
+
+int filemaxline(const std::string& path)
+{
+    return with_buffers([&] { return filemaxline_unguarded(path); });
+}
 
 }  // namespace vsk

@@ -61,6 +61,7 @@ void prior_matrix(Table<double>& m, const std::vector<double>& values, int t)
 void allocate_trait_matrices(const ParamContext& ctx, Par& p)
 {
     int t = p.n_traits;
+    sized_table(p.tab_t4, t, 4, 0.0);
     for (Table<double>* m : {&p.pheno_cov, &p.res_cov, &p.res_prec, &p.res_cov_mean, &p.tim_cov, &p.timdom_cov,
                              &p.qtl_cov, &p.fpm_cov})
         sized_table(*m, t, t, 0.0);

@@ -101,6 +101,7 @@ struct Par {
     std::vector<double> pos_ibd;     // positions (map coordinate)
 
     // --- trait-by-trait matrices and statistics ---
+    Table<double> tab_t4;            // [t][4] working table (trait by genotype code), 0 at creation
     Table<double> pheno_cov;         // phenotypic covariance
     Table<double> res_cov;           // residual covariance
     Table<double> res_prec;          // its inverse
@@ -164,7 +165,9 @@ struct Par {
     std::vector<int> descFP;         // [n_descFP + 1], -1 at creation
 
     // Later model parts add their counters below, each under a comment
-    // naming the part of the model that owns it.
+    // naming the part of the model that owns it. A container added here is
+    // also released by release_state (core/state/startup.cpp), whose test
+    // lists every container of this record.
 
     // --- residual and nuisance model: trait statistics, genetic covariances ---
     std::vector<double> pheno_min;        // [t] smallest observed value
@@ -261,12 +264,29 @@ struct Mrkrlcs2 {
     int index = -1;
 };
 
-// QTL slot (and its proposal copy); fields come with the QTL model.
+// QTL slot (and its proposal copy). The sample files read the fields below;
+// the QTL model adds the rest of its slot state and sizes the tables when it
+// puts a slot in use.
 struct Gene {
+    int status = 0;                  // 0 free, 1 QTL in the model, 2 fixed QTL of IBD mode
+    double pos = -1000.0;            // map coordinate
+    int chrom = -1;                  // 0-based linkage group; -1 when free
+    Table<double> gval;              // [4][t] genotypic value of each genotype code
+    Table<double> eff;               // [4][t]: mean (kept 0), additive, dominance, imprinted
+    Table<double> freq;              // [n_founder_cohorts][2]: allele-state frequencies (p, 1 - p)
+    std::vector<int> gtp;            // [n_individuals] genotype code 0..3
 };
 
-// FPM gene record; fields come with the finite polygenic model.
+// FPM gene record: as a QTL slot without position. The finite polygenic
+// model adds the rest of its state.
 struct Polygene {
+    int status = 0;                  // 0 free, 1 in the model
+    Table<double> gval;              // [4][t], as Gene::gval
+    Table<double> eff;               // [4][t], as Gene::eff
+    Table<double> freq;              // [n_founder_cohorts][2]
+    std::vector<int> gtp;            // [n_individuals] genotype code 0..3
+    Table<int> tally;                // [n_individuals][3] genotype counts (homozygous 0, heterozygous,
+                                     // homozygous 1) of a fixed number of genes
 };
 
 // Final-progeny record of one mating.

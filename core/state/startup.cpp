@@ -74,11 +74,15 @@ void allocate_state(const Par& p)
 
 namespace {
 
+// Every container of `par`, in the order of its declaration; the scalar
+// settings stay (the driver reads them after the release).
 void release_par_tables(Par& p)
 {
+    // data-file dimensions
     release(p.founders);
     release(p.lcohort);
     release(p.lcohort_count);
+    // traits and nuisance model
     release(p.indiT);
     release(p.namesT);
     release(p.indiN);
@@ -87,6 +91,10 @@ void release_par_tables(Par& p)
     release(p.level_last);
     release(p.nuis_effects);
     release(p.level_flag);
+    // IBD positions
+    release(p.pos_ibd);
+    // trait-by-trait matrices and statistics
+    release(p.tab_t4);
     release(p.pheno_cov);
     release(p.res_cov);
     release(p.res_prec);
@@ -96,9 +104,24 @@ void release_par_tables(Par& p)
     release(p.varPOD);
     release(p.pheno_mean);
     release(p.pheno_var);
+    // lists of the output and offspring steps
     release(p.lwrtgtp);
     release(p.descv);
     release(p.descFP);
+    // residual and nuisance model
+    release(p.pheno_min);
+    release(p.pheno_max);
+    release(p.mean_prior_mean);
+    release(p.mean_prior_var);
+    release(p.tim_cov);
+    release(p.timdom_cov);
+    release(p.qtl_cov);
+    release(p.fpm_cov);
+    // locus-order working tables
+    for (Table<double>& m : p.rfmat) release(m);
+    release(p.lcs_rows);
+    release(p.qtl_sorted);
+    release(p.qtl_rank);
 }
 
 }  // namespace
@@ -108,7 +131,6 @@ void release_par_tables(Par& p)
 // without absorption, and releasing an empty container costs nothing.
 void release_state(Par& p)
 {
-    release(p.pos_ibd);
     for (std::vector<double>* v : {&boundary.gene_upper, &boundary.gene_lower, &boundary.mean_upper,
                                    &boundary.mean_lower, &boundary.nuis_upper, &boundary.nuis_lower})
         release(*v);

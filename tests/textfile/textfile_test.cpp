@@ -64,6 +64,24 @@ TEST(SearchPattern, LastMatchingLineWinsAndHashesStayInKeywordPart)
     EXPECT_EQ(value_of("seed", path), "");            // ...but ends the value part
 }
 
+// Files written on other systems end their lines in CR LF; a keyword alone
+// at the end of a line matches at offset 0 or 1 or after a blank only.
+TEST(SearchPattern, CarriageReturnsAndKeywordEndingTheLine)
+{
+    TempDir dir;
+    std::string path = (dir / "crlf.par").string();
+    write_file(path, "length 5\r\nseed\r\nxmrkrC\nxxFormatMCMC\n\tess\n");
+    EXPECT_EQ(value_of("length", path), "5");
+    std::string value = "x";
+    EXPECT_EQ(getpatternvalue("seed", path, value), 1);  // keyword, CR: present without a value
+    EXPECT_EQ(value, "");
+    std::string line;
+    EXPECT_EQ(searchpattern("mrkrC", path, line), 1);       // offset 1 at the end of the line
+    EXPECT_EQ(searchpattern("FormatMCMC", path, line), -1);  // offset 2 inside a longer word
+    EXPECT_EQ(searchpattern("ess", path, line), 1);          // after a tab
+    EXPECT_EQ(line, "\tess\n");
+}
+
 TEST(SearchPattern, MissingFileIsFatal)
 {
     std::string line;

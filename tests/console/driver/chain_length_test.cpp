@@ -56,6 +56,18 @@ TEST_F(LengthReread, UnchangedLengthIsNotAnnounced)
     EXPECT_EQ(capture.text(), "");
 }
 
+// Trait names that end in a keyword ("bodylength", "firmness") on a later
+// line must not be taken for the "length" or "ess" line.
+TEST_F(LengthReread, KeywordsInsideLaterWordsAreNotTaken)
+{
+    const std::string path = par_file("length  300\ness 0\nnamesT bodylength firmness\n");
+    ConsoleCapture capture;
+    int ess = 0;
+    EXPECT_EQ(vsk::reread_proposed_length(path, 300, ess), 300);
+    EXPECT_EQ(ess, 0);
+    EXPECT_EQ(capture.text(), "");
+}
+
 TEST_F(LengthReread, WithTargetEditsOfLengthHaveNoEffect)
 {
     const std::string path = par_file("length  5\ness 1000\n");

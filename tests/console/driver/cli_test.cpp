@@ -80,6 +80,44 @@ TEST(CliDriver, QtlTemplateProjectRunsToTheEnd)
     EXPECT_NE(result.output.find("\ncpu time:"), std::string::npos);
 }
 
+int count_occurrences(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The bundled IBD example as shipped: one chain per marker position, no
+// nuisance or likelihood steps, no post-processing, exit code 0.
+TEST(CliDriver, IbdExampleRunsOneChainPerPosition)
+{
+    TempDir dir;
+    fs::copy(testsupport::source_path("examples/ibd"), dir / "ibd");
+    RunResult result = run_console("-d ibd", dir.path());
+    ASSERT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_NE(result.output.find("\nMARKERS loci search for IBD probabilities   (N=6)"), std::string::npos)
+        << result.output;
+    EXPECT_EQ(count_occurrences(result.output, "START  MARKOV  CHAIN"), 6);
+    EXPECT_EQ(result.output.find("POSTERIOR INFERENCE"), std::string::npos) << "IBD mode runs no post-processing";
+    EXPECT_FALSE(fs::exists(dir / "ibd" / "extremeP.log"));
+    EXPECT_EQ(count_lines_starting(testsupport::read_file(dir / "ibd" / "voskara.par"), "seed"), 2);
+}
+
+// trellanV 2 stops before the chain; the end sequence still runs.
+TEST(CliDriver, ViewerExportOnlyRunsNoSweep)
+{
+    TempDir dir;
+    make_qtl_project(dir.path());
+    std::string par = testsupport::read_file(dir / "voskara.par");
+    par = std::regex_replace(par, std::regex("(^|\n)trellanV([ \t]+)[0-9]+"), "$1trellanV 2");
+    testsupport::write_file(dir / "voskara.par", par);
+    RunResult result = run_console("", dir.path());
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_EQ(result.output.find("START  MARKOV  CHAIN"), std::string::npos);
+    EXPECT_NE(result.output.find("\nfinished "), std::string::npos);
+    EXPECT_NE(result.output.find("\ncpu time:"), std::string::npos);
+}
+
 TEST(CliDriver, OtherParameterFileName)
 {
     TempDir dir;

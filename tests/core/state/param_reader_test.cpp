@@ -55,6 +55,9 @@ TEST_F(ParamReader, CompleteFileFillsTheRecordsWithoutWarnings)
     EXPECT_EQ(p.qtl_rank.size(), 3u);
     EXPECT_EQ(p.res_cov.rows(), 1);
     EXPECT_EQ(p.nuis_cov.size(), 10u);
+    ASSERT_EQ(p.tab_t4.rows(), 1);  // trait by genotype code
+    ASSERT_EQ(p.tab_t4.cols(), 4);
+    EXPECT_EQ(p.tab_t4[0][3], 0.0);
 
     std::string out = output();
     EXPECT_NE(out.find("\nEFFECTIVE CONTENT PARAMETER FILE\n"), std::string::npos);

@@ -150,6 +150,58 @@ TEST_F(StartupTest, ReleasingTwiceReleasesNothingTheSecondTime)
     EXPECT_EQ(vsk::obs.size(), 7u);
 }
 
+// Every table and list held in `par`, so that a release can be checked
+// field by field.
+struct ParContainers {
+    std::vector<std::size_t> sizes(const vsk::Par& p) const
+    {
+        return {p.founders.size(), p.lcohort.size(), p.lcohort_count.size(), p.indiT.size(), p.namesT.size(),
+                cells(p.indiN), p.namesN.size(), p.level_first.size(), p.level_last.size(), cells(p.nuis_effects),
+                p.level_flag.size(), p.pos_ibd.size(), cells(p.tab_t4), cells(p.pheno_cov), cells(p.res_cov),
+                cells(p.res_prec), cells(p.res_cov_mean), p.nuis_cov.size(), cells(p.varPOA), cells(p.varPOD),
+                p.pheno_mean.size(), p.pheno_var.size(), p.lwrtgtp.size(), p.descv.size(), p.descFP.size(),
+                p.pheno_min.size(), p.pheno_max.size(), p.mean_prior_mean.size(), p.mean_prior_var.size(),
+                cells(p.tim_cov), cells(p.timdom_cov), cells(p.qtl_cov), cells(p.fpm_cov), cells(p.rfmat[0]),
+                cells(p.rfmat[1]), cells(p.lcs_rows), p.qtl_sorted.size(), p.qtl_rank.size()};
+    }
+    template <class T>
+    static std::size_t cells(const vsk::Table<T>& t)
+    {
+        return static_cast<std::size_t>(t.rows()) * static_cast<std::size_t>(t.cols());
+    }
+    static void fill(vsk::Par& p)
+    {
+        for (auto* v : {&p.founders, &p.lcohort, &p.lcohort_count, &p.indiT, &p.level_first, &p.level_last,
+                        &p.level_flag, &p.lwrtgtp, &p.descv, &p.descFP, &p.qtl_sorted, &p.qtl_rank})
+            v->assign(3, 1);
+        for (auto* v : {&p.pos_ibd, &p.pheno_mean, &p.pheno_var, &p.pheno_min, &p.pheno_max, &p.mean_prior_mean,
+                        &p.mean_prior_var})
+            v->assign(3, 1.0);
+        p.namesT.assign(2, "t");
+        p.namesN.assign(2, "n");
+        p.indiN.assign(2, 2, 1);
+        p.lcs_rows.assign(2, 2, 1);
+        for (auto* t : {&p.nuis_effects, &p.tab_t4, &p.pheno_cov, &p.res_cov, &p.res_prec, &p.res_cov_mean,
+                        &p.varPOA, &p.varPOD, &p.tim_cov, &p.timdom_cov, &p.qtl_cov, &p.fpm_cov, &p.rfmat[0],
+                        &p.rfmat[1]})
+            t->assign(2, 2, 1.0);
+        p.nuis_cov.assign(vsk::kMaxRandomNuisance, vsk::Table<double>(2, 2, 1.0));
+    }
+};
+
+TEST_F(StartupTest, ReleaseEmptiesEveryTableAndListOfTheParameterRecord)
+{
+    vsk::par = small_par();
+    ParContainers containers;
+    containers.fill(vsk::par);
+    for (std::size_t size : containers.sizes(vsk::par)) ASSERT_GT(size, 0u);
+
+    vsk::FreeGlobalVariables();
+    const std::vector<std::size_t> after = containers.sizes(vsk::par);
+    for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i], 0u) << "container " << i;
+    EXPECT_EQ(vsk::par.n_traits, 2);
+}
+
 TEST_F(StartupTest, DataFileWithoutIndividualsIsFatal)
 {
     vsk::par = small_par();
