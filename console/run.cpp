@@ -62,7 +62,7 @@ std::vector<double> prepare_analysis(RunState& run)
     read_data_file();
     data_modi();
     find_desc();
-    if (par.nind > 0) read_fibd_file();
+    if (par.fibdfile != "NA") read_fibd_file();
 
     if (par.indicQTL != 0) setup_position_windows(run.marker_distance);
 

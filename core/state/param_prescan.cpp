@@ -3,8 +3,12 @@
 // cohorts and cohorts. Every data line must hold exactly the items the
 // parameter file announces.
 #include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdlib>
 #include <fstream>
 #include <numeric>
+#include <string_view>
 
 #include "core/state/console.h"
 #include "core/state/parameters.h"
@@ -18,24 +22,75 @@ constexpr int kMissingAllele = 0;   // "-" or "*": no allele observed
 constexpr int kNullAllele = -1;     // confirmed or putative null allele
 constexpr int kLeadingItems = 4;    // cohort, name, first and second parent
 
-// Allele code of one item; `missing` is set for "-" and "*".
-int allele_code(const std::string& item, const Par& p, bool& missing)
+// Integer value of an item that sits inside a NUL-terminated line: strtol
+// stops at the separator that ends the item.
+int item_int(std::string_view item)
 {
-    missing = item == "-" || item == "*";
-    if (missing) return kMissingAllele;
-    if (item == p.nullalleleC || item == p.nullalleleP) return kNullAllele;
+    long v = std::strtol(item.data(), nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+// Codes of the one-character items, built once per scan: the data file
+// holds millions of such allele items. kNoShortCode sends an item to the
+// general rule.
+constexpr int kNoShortCode = INT_MIN;
+constexpr int kMissingCode = INT_MIN + 1;
+
+std::array<int, 256> short_codes(const Par& p)
+{
+    std::array<int, 256> code;
+    code.fill(kNoShortCode);
+    for (int c = '0'; c <= '9'; ++c) code[static_cast<unsigned char>(c)] = c - '0';
+    const char* letters = "aAcCgGtTbBnN";
+    const int values[] = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 0, 0};
+    for (int k = 0; letters[k] != '\0'; ++k) code[static_cast<unsigned char>(letters[k])] = values[k];
+    // Null-allele texts of one character take precedence over the letters.
+    for (const std::string* null_text : {&p.nullalleleP, &p.nullalleleC})
+        if (null_text->size() == 1) code[static_cast<unsigned char>((*null_text)[0])] = kNullAllele;
+    code[static_cast<unsigned char>('-')] = kMissingCode;
+    code[static_cast<unsigned char>('*')] = kMissingCode;
+    return code;
+}
+
+// Allele code of one item; `missing` is set for "-" and "*".
+int allele_code(std::string_view item, const Par& p, const std::array<int, 256>& shorts, bool& missing)
+{
+    missing = false;
     if (item.size() == 1) {
-        switch (item[0]) {
-        case 'a': case 'A': return 1;
-        case 'c': case 'C': return 2;
-        case 'g': case 'G': return 3;
-        case 't': case 'T': return 4;
-        case 'b': case 'B': return 5;
-        case 'n': case 'N': return 0;
-        default: break;
-        }
+        int code = shorts[static_cast<unsigned char>(item[0])];
+        missing = code == kMissingCode;
+        if (missing) return kMissingAllele;
+        if (code != kNoShortCode) return code;
     }
-    return to_int(item);
+    if (item == p.nullalleleC || item == p.nullalleleP) return kNullAllele;
+    return item_int(item);
+}
+
+// Splits a line into views of its items with the rules and results of
+// splititems (-1 too many items, -2 an item too wide), without copying.
+int split_views(std::string_view text, std::vector<std::string_view>& items, int max_items, int width)
+{
+    items.clear();
+    std::size_t start = 0;
+    std::size_t length = 0;
+    auto separator = [](char c) {
+        return c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!separator(text[i])) {
+            if (length == 0) start = i;
+            if (static_cast<int>(++length) >= width) return -2;
+            continue;
+        }
+        if (length == 0) continue;
+        if (static_cast<int>(items.size()) >= max_items - 1) return -1;
+        items.push_back(text.substr(start, length));
+        length = 0;
+    }
+    if (length > 0) items.push_back(text.substr(start, length));
+    return static_cast<int>(items.size());
 }
 
 struct ScanTally {
@@ -50,19 +105,20 @@ void add_distinct(std::vector<int>& set, int value)
     if (std::find(set.begin(), set.end(), value) == set.end()) set.push_back(value);
 }
 
-void tally_line(const std::vector<std::string>& items, int first_allele, const Par& p, ScanTally& tally)
+void tally_line(const std::vector<std::string_view>& items, int first_allele, const Par& p,
+                const std::array<int, 256>& shorts, ScanTally& tally)
 {
     for (std::size_t locus = 0; locus < tally.codes.size(); ++locus) {
         for (int side = 0; side < 2; ++side) {
             bool missing = false;
-            int code = allele_code(items[first_allele + 2 * locus + side], p, missing);
+            int code = allele_code(items[first_allele + 2 * locus + side], p, shorts, missing);
             if (!missing && code != 0) add_distinct(tally.codes[locus], code);
         }
     }
-    int cohort = to_int(items[0]);
+    int cohort = item_int(items[0]);
     bool counted = cohort != 0 && cohort != -1;
     if (counted) add_distinct(tally.cohorts, cohort);
-    const std::string& first_parent = items[2];
+    std::string_view first_parent = items[2];
     if (first_parent == "-" || first_parent == "*" || first_parent == "0") {
         ++tally.founders;
         if (counted) add_distinct(tally.founder_cohorts, cohort);
@@ -87,13 +143,14 @@ void scan_lines(const Par& p, const std::string& path, int expected,
 {
     std::ifstream in(path, std::ios::binary);
     std::string raw;
-    std::vector<std::string> items;
+    std::vector<std::string_view> items;
+    const std::array<int, 256> shorts = short_codes(p);
     int line = 0;
     while (std::getline(in, raw)) {
         ++line;
         std::string content = stripcomment(raw);
         if (content.empty()) continue;
-        int n = splititems(content, items, kMaxItems + 1, kItemWidth);
+        int n = split_views(content, items, kMaxItems + 1, kItemWidth);
         if (n < 0) {
             cprint("\nERROR: line %d of file %s holds more than %d items or an item of %d characters or more", line,
                    p.datafile.c_str(), kMaxItems, kItemWidth);
@@ -106,7 +163,7 @@ void scan_lines(const Par& p, const std::string& path, int expected,
             cprint(", nstrings(expected) = %d", expected);
             abort_voskara();
         }
-        tally_line(items, first_allele, p, tally);
+        tally_line(items, first_allele, p, shorts, tally);
     }
 }
 

@@ -44,6 +44,13 @@ TEST_F(ParamFiles, NullAllelesAndLetterCodes)
     set("indicQTL", "0");
     ASSERT_TRUE(run()) << output();
     EXPECT_EQ(vsk::par.max_alleles, 1);  // only the null-allele slot
+
+    // A one-character null text takes precedence over its letter code.
+    SetUp();
+    write_project_file("test.dat", "1 a 0 0 1 1 1  b 3  1 1\n1 b 0 0 1 1 1  9 12  1 1\n");
+    set("nullalleleP", "b");
+    ASSERT_TRUE(run()) << output();
+    EXPECT_EQ(vsk::par.max_alleles, 4);  // {-1, 3, 9, 12}
 }
 
 TEST_F(ParamFiles, QtlAnalysisNeedsMarkerAlleles)
