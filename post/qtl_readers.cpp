@@ -178,11 +178,8 @@ void read_qtl_genotypes(PostState& st)
 
 void read_qtl_cohorts(PostState& st)
 {
-    const std::string path = st.path("cohqtl.out");
-    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL COHORT VARIANCES", true, false);
-    require_min_samples(shape);
-    check_row_counts("iqtl.out", st.s.qtl.rows(), "cohqtl.out", shape.rows);
-    read_sample_rows(path, shape, 0, st.s.qtl_coh);
+    read_required_file(st, "cohqtl.out", "READ SAMPLES ON QTL COHORT VARIANCES", "iqtl.out", st.s.qtl.rows(), 0,
+                       st.s.qtl_coh);
     const int per_sample = st.par.maximQTL * st.par.n_traits;
     st.s.coh_per_slot = per_sample > 0 ? st.s.qtl_coh.cols() / per_sample : 0;
     st.s.has_qtl_coh = true;

@@ -46,6 +46,16 @@ void check_row_counts(const char* earlier, int earlier_rows, const char* later, 
     vsk::fatal_exit(1);
 }
 
+void read_required_file(PostState& st, const char* file, const char* title, const char* follows, int follows_rows,
+                        int skip_cols, vsk::Table<double>& into)
+{
+    const std::string path = st.path(file);
+    SampleFileShape shape = open_sample_file(path, title, true, false);
+    require_min_samples(shape);
+    check_row_counts(follows, follows_rows, file, shape.rows);
+    read_sample_rows(path, shape, skip_cols, into);
+}
+
 bool read_genpar(PostState& st, ShortSamples mode)
 {
     const std::string path = st.path("genpar.out");
@@ -101,11 +111,7 @@ void read_nuisance(PostState& st)
 
 void read_fpm(PostState& st)
 {
-    const std::string path = st.path("ifpm.out");
-    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON FPM VARIABLES", true, false);
-    require_min_samples(shape);
-    check_row_counts("genpar.out", st.s.n(), "ifpm.out", shape.rows);
-    read_sample_rows(path, shape, 2, st.s.fpm);
+    read_required_file(st, "ifpm.out", "READ SAMPLES ON FPM VARIABLES", "genpar.out", st.s.n(), 2, st.s.fpm);
     const int G = st.par.maximFPM;
     st.s.fpm_width = G > 0 ? st.s.fpm.cols() / G : 0;
 }
@@ -124,21 +130,14 @@ void read_fpm_genotypes(PostState& st)
 
 void read_fpm_cohorts(PostState& st)
 {
-    const std::string path = st.path("cohfpm.out");
-    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON FPM COHORT VARIANCES", true, false);
-    require_min_samples(shape);
-    check_row_counts("ifpm.out", st.s.fpm.rows(), "cohfpm.out", shape.rows);
-    read_sample_rows(path, shape, 0, st.s.fpm_coh);
+    read_required_file(st, "cohfpm.out", "READ SAMPLES ON FPM COHORT VARIANCES", "ifpm.out", st.s.fpm.rows(), 0,
+                       st.s.fpm_coh);
     st.s.has_fpm_coh = true;
 }
 
 void read_tim(PostState& st)
 {
-    const std::string path = st.path("tim.out");
-    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON TIM breeding values", true, false);
-    require_min_samples(shape);
-    check_row_counts("genpar.out", st.s.n(), "tim.out", shape.rows);
-    read_sample_rows(path, shape, 0, st.s.tim);
+    read_required_file(st, "tim.out", "READ SAMPLES ON TIM breeding values", "genpar.out", st.s.n(), 0, st.s.tim);
     const int T = st.par.n_traits;
     st.s.tim_individuals = T > 0 ? st.s.tim.cols() / T : 0;
     st.s.has_tim = true;

@@ -47,5 +47,10 @@ void require_min_samples(const SampleFileShape& shape);
 // Fatal unless the later-written file has as many rows as the earlier one, or
 // one fewer (its row of the last sample not yet written).
 void check_row_counts(const char* earlier, int earlier_rows, const char* later, int later_rows);
+// A required sample file read whole: the steps above, then its rows without
+// their first `skip_cols` columns into `into`. `follows` names the file
+// written just before it in every sample, holding `follows_rows` rows.
+void read_required_file(PostState& st, const char* file, const char* title, const char* follows, int follows_rows,
+                        int skip_cols, vsk::Table<double>& into);
 
 }  // namespace rvn
