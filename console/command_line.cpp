@@ -73,6 +73,11 @@ std::string enter_project_directory(const std::string& dir)
         fatal_exit(1);
     }
     absolute = absolute.lexically_normal();
+    // ".." after a symbolic link leads chdir to the link target's parent, not
+    // to the lexical parent: names joined to the directory must then use the
+    // directory actually entered.
+    std::filesystem::path entered = std::filesystem::current_path(error);
+    if (!error && !std::filesystem::equivalent(absolute, entered, error)) absolute = entered;
     std::string text = absolute.string();
     while (text.size() > 1 && text.back() == '/') text.pop_back();
     return text;

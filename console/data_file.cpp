@@ -375,8 +375,7 @@ void read_data_file()
 
     par.n_founders = ctx.n_founders;
     print_population_summary(n);
-    const int loci = analysed_markers();
-    if (loci != par.n_markers) cprint("\nError number of markers (%d)", loci);
+    if (analysed_markers() != par.n_markers) cprint("\nError number of markers (%d)", par.n_markers);
     fill_lists(n, ctx.n_write_gtp);
     drop_genotype_writing_columns();
 }

@@ -81,6 +81,8 @@ namespace {
 void restart_headerless_files(const Par& p, int W)
 {
     const auto restart = [](const char* name) { File f = open_file(name, "w"); };
+    // Level effects of variables too large for the description still get rows.
+    if (any_nui2_rows(p) && nui2_headers_due(p) == 0) restart("nui2.out");
     if (p.indicQTL >= 1 && W > 0 && p.inbred_pop == 0) restart("phase.out");
     if (p.indicFPM == 2 && p.maximFPM < kCumGtpMaxGenes) restart("cumgtp.out");
     if (p.indicTIM >= 1 && W >= 1) restart("tim.out");

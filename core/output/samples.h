@@ -54,6 +54,8 @@ int genotype_selection(const Par& p, std::vector<int>& selected);
 // Header comments of the files whose condition holds (files truncated).
 void write_sample_headers(const Par& p, int W);
 void write_gene_headers(const Par& p, int W);
+// Copies of the "nui2.out" description: one per variable with few levels.
+int nui2_headers_due(const Par& p);
 // The list of selected individuals, "wrtgtp.nms".
 void write_selected_names(const Par& p, const std::vector<Obs>& o, const std::vector<int>& selected);
 

@@ -56,15 +56,6 @@ void cohtim_header(std::FILE* f)
                      "; 04  TIM variance cohort 4", "; 05  TIM variance cohort 5", "; 06  etc.", ""});
 }
 
-// One copy of the nuisance header per variable with few enough levels.
-int nui2_headers_due(const Par& p)
-{
-    int due = 0;
-    for (int c = 1; c < p.n_nuis; ++c)
-        if (p.level_last[c] - p.level_first[c] < kNui2HeaderLevels) ++due;
-    return due;
-}
-
 void prior_headers(const char* name, const char* kind, int type_qtl, int type_fpm)
 {
     const bool full = type_qtl == kSampledCovariance || type_fpm == kSampledCovariance;
@@ -77,6 +68,14 @@ void prior_headers(const char* name, const char* kind, int type_qtl, int type_fp
 }
 
 }  // namespace
+
+int nui2_headers_due(const Par& p)
+{
+    int due = 0;
+    for (int c = 1; c < p.n_nuis; ++c)
+        if (p.level_last[c] - p.level_first[c] < kNui2HeaderLevels) ++due;
+    return due;
+}
 
 void write_sample_headers(const Par& p, int W)
 {

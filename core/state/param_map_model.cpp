@@ -1,5 +1,7 @@
 // Linkage-group keywords (groups, analysed groups, markers per group) and the
 // model keywords: QTL, FPM and infinitesimal switches and the effect priors.
+#include <algorithm>
+
 #include "core/state/console.h"
 #include "core/state/parameters.h"
 
@@ -25,22 +27,27 @@ std::vector<int> group_list(const ParamContext& ctx, const char* key, int nchrom
 
 void check_marker_counts(const ParamContext& ctx, Par& p)
 {
-    long long markers = 0;
+    constexpr long long kCap = 4LL * kMaxItems;   // far beyond any data line; keeps the sum in range
+    long long markers = 0, on_line = 0;
     for (int g = 0; g < p.nchrom; ++g) {
         if (ctx.mrkrC[g] < 0) {
             cprint("\nERROR: %s holds a negative number of markers (%d) for group %d in %s", "mrkrC", ctx.mrkrC[g],
                    g + 1, ctx.name.c_str());
             abort_voskara();
         }
-        if (ctx.indiC[g] * ctx.mrkrC[g] == 1) {
+        const long long group_markers = static_cast<long long>(ctx.indiC[g]) * ctx.mrkrC[g];
+        if (group_markers == 1) {
             cprint("\nERROR");
             cprint("\nincorrect specification of linkage groups in '%s'", ctx.name.c_str());
             cprint("\nLinkage groups require at least 2 marker loci, check group %d", g + 1);
             abort_voskara();
         }
-        markers += static_cast<long long>(ctx.indiC[g]) * ctx.mrkrC[g];
+        markers = std::clamp(markers + group_markers, -kCap, kCap);
+        on_line = std::min(kCap, on_line + ctx.mrkrC[g]);
     }
-    if (markers < 0 || markers > kMaxItems) {
+    // Too many markers for a data line are reported by the data-file scan;
+    // only a count it cannot see (negative, or inflated by indiC) stops here.
+    if (markers < 0 || (markers > kMaxItems && 2 * on_line <= kMaxItems)) {
         cprint("\nERROR: %s and %s give %lld markers to analyse in %s", "indiC", "mrkrC", markers, ctx.name.c_str());
         abort_voskara();
     }

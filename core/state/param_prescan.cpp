@@ -89,7 +89,9 @@ int split_views(std::string_view text, std::vector<std::string_view>& items, int
         items.push_back(text.substr(start, length));
         length = 0;
     }
+    // A text ending with a separator after an item ends with an empty item.
     if (length > 0) items.push_back(text.substr(start, length));
+    else if (!items.empty()) items.push_back(text.substr(text.size()));
     return static_cast<int>(items.size());
 }
 
@@ -137,7 +139,7 @@ int largest_allele_count(const ScanTally& tally)
     return largest;
 }
 
-// Splits and checks every data line; `line` numbers are those of the file.
+// Splits and checks every data line; `line` counts data lines only.
 void scan_lines(const Par& p, const std::string& path, int expected,
                 int first_allele, ScanTally& tally)
 {
@@ -147,9 +149,9 @@ void scan_lines(const Par& p, const std::string& path, int expected,
     const std::array<int, 256> shorts = short_codes(p);
     int line = 0;
     while (std::getline(in, raw)) {
-        ++line;
         std::string content = stripcomment(raw);
         if (content.empty()) continue;
+        ++line;
         int n = split_views(content, items, kMaxItems + 1, kItemWidth);
         if (n < 0) {
             cprint("\nERROR: line %d of file %s holds more than %d items or an item of %d characters or more", line,

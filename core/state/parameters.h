@@ -12,9 +12,6 @@
 //    exactly as when the keyword is absent (but without the warning).
 //  - A keyword is found only in the first word of a line ("nmrkrC" sets
 //    mrkrC; a trait named "bodylength" in a namesT line never sets length).
-//  - A data line with the wrong number of items is reported with its line
-//    number in the file (comment and blank lines counted), as an editor
-//    shows it.
 //  - Negative marker counts, and seeds beyond the int range, are refused
 //    rather than wrapped.
 #pragma once

@@ -99,4 +99,18 @@ TEST(CommandLine, RelativeDirectoryBecomesAbsolute)
     EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), dir / "project"));
 }
 
+TEST(CommandLine, DotDotAfterALinkNamesTheDirectoryEntered)
+{
+    testsupport::TempDir dir;
+    std::filesystem::create_directories(dir / "real" / "project");
+    std::filesystem::create_directory_symlink(dir / "real" / "project", dir / "link");
+    testsupport::ScopedCwd keep(dir.path());
+    // Lexically "link/.." is the temporary directory itself; chdir follows
+    // the link and lands in "real".
+    const std::string entered = vsk::enter_project_directory("link/..");
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), dir / "real"));
+    EXPECT_TRUE(std::filesystem::equivalent(entered, dir / "real")) << entered;
+    EXPECT_TRUE(std::filesystem::path(entered).is_absolute()) << entered;
+}
+
 }  // namespace

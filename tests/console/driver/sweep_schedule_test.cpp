@@ -79,7 +79,8 @@ TEST(SweepSchedule, NuisanceColumnsAndVarianceIndices)
 }
 
 // The loop on a chain without model steps (no QTL, no traits): the chain
-// length follows the parameter file at thinning boundaries.
+// length follows the parameter file at thinning boundaries. It runs in its
+// own directory, where the sample files go.
 class SweepLoop : public ::testing::Test {
 protected:
     void SetUp() override
@@ -93,6 +94,7 @@ protected:
     void TearDown() override { vsk::par = saved_; }
 
     testsupport::TempDir dir_;
+    testsupport::ScopedCwd cwd_{dir_.path()};
     vsk::RunState run_;
 
 private:
@@ -107,7 +109,11 @@ TEST_F(SweepLoop, LengthEditTakesEffectAtTheNextThinningBoundary)
     EXPECT_EQ(vsk::par.length, 35);
     EXPECT_EQ(vsk::par.cur_sweep, 35);
     const std::string text = capture.text();
-    EXPECT_NE(text.find("**********   START  MARKOV  CHAIN  *****"), std::string::npos);
+    const std::string rule(79, '-');
+    EXPECT_NE(text.find("\n\n" + rule + "\n" + std::string(10, '*') + "   START  MARKOV  CHAIN  " +
+                        std::string(45, '*') + "\n" + rule + "\n"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("length of Markov chain changed into 35"), std::string::npos);
 }
 

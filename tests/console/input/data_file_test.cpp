@@ -300,3 +300,17 @@ TEST_F(DataFile, NameOf32CharactersStops)
     set_up_plain("1 " + std::string(32, 'n') + " 0 0 1\n");
     fails_with("\nERROR: too long names of individual and/or parents");
 }
+
+TEST_F(DataFile, MarkerCountMismatchNamesTheParameterFileCountAndGoesOn)
+{
+    // indiC 2 makes the parameter file count the group's two markers twice.
+    set_columns({1}, {});
+    set_groups({2}, {2});
+    vsk::par.n_markers = 4;
+    vsk::par.datafile = "m.dat";
+    vsk::par.n_cohorts = 1;
+    write("m.dat", "1 A 0 0 1 a a c c\n");
+    vsk::read_data_file();
+    EXPECT_NE(output().find("\nError number of markers (4)"), std::string::npos) << output();
+    EXPECT_EQ(vsk::mrkrlcs[1].allele1[0], 2);
+}

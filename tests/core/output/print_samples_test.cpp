@@ -157,6 +157,20 @@ TEST_F(PrintSamples, FirstCallOfARunRestartsFilesWithoutHeader)
     EXPECT_EQ(file("tim.out"), "\n    0.1000    0.2000    0.3000");
 }
 
+TEST_F(PrintSamples, LevelRowsOfALargeVariableStartAfreshWithoutDescription)
+{
+    // Fifteen levels: too many for the description, few enough for the rows.
+    p.level_last = {0, 15};
+    p.n_levels = 16;
+    p.nuis_effects.assign(16, 1, 0.25);
+    p.maxnwrtNUI = 20;
+    testsupport::write_file(dir / "nui2.out", "\n 9.0 from an earlier run");
+    print();
+    const std::string nui2 = file("nui2.out");
+    EXPECT_EQ(nui2.find("earlier"), std::string::npos) << nui2;
+    EXPECT_EQ(occurrences(nui2, "    0.2500"), 15);
+}
+
 TEST_F(PrintSamples, WithoutHeaderOutputRowsAreAppendedToEarlierRuns)
 {
     p.headerOUT = 0;

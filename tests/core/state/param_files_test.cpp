@@ -70,8 +70,32 @@ TEST_F(ParamFiles, DataLineWithOneItemTooManyStops)
     data.replace(data.find("2  delta"), 8, "2  delta extra");
     write_project_file("test.dat", data);
     EXPECT_FALSE(run());
+    // The fourth data line: comment and blank lines are not counted.
+    EXPECT_NE(output().find("\nERROR: wrong number of columns in file test.dat, line 4, nstrings(observed) = 12"
+                            ", nstrings(expected) = 11" + kAborting),
+              std::string::npos)
+        << output();
+}
+
+TEST_F(ParamFiles, DataLineEndingWithACommaHoldsAnEmptyLastItem)
+{
+    std::string data = paramtest::kDataFile;
+    data.replace(data.find("T T"), 3, "T T,");
+    write_project_file("test.dat", data);
+    EXPECT_FALSE(run());
     EXPECT_NE(output().find("\nERROR: wrong number of columns in file test.dat, line 6, nstrings(observed) = 12"
                             ", nstrings(expected) = 11" + kAborting),
+              std::string::npos)
+        << output();
+}
+
+TEST_F(ParamFiles, TooManyMarkersForADataLineAreReportedByTheDataScan)
+{
+    set("nmrkrC", "25001");
+    set("indiC", "1");
+    EXPECT_FALSE(run());
+    EXPECT_NE(output().find("\nERROR: too many items at single line in datafile 'test.dat'"
+                            "\nncolT = 2, ncolN = 1, 2*ncolM = 50002 | maxitem = 50000"),
               std::string::npos)
         << output();
 }
