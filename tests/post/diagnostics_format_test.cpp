@@ -8,9 +8,12 @@
 
 #include "post/console.h"
 #include "post/ess.h"
+#include "post/sample_project.h"
 #include "support/test_support.h"
 
 namespace {
+
+using posttest::state_with_chains;
 
 struct Captured {
     testsupport::CapturedStream out;
@@ -18,20 +21,6 @@ struct Captured {
     ~Captured() { rvn::set_console_stream(nullptr); }
     std::string text() const { return out.text(); }
 };
-
-rvn::PostState state_with_chains(const std::vector<std::vector<double>>& columns)
-{
-    rvn::PostState st;
-    const int n = static_cast<int>(columns[0].size());
-    st.s.genpar.assign(n, static_cast<int>(columns.size()));
-    st.s.iteration.resize(n);
-    for (int r = 0; r < n; ++r) {
-        st.s.iteration[r] = 10 * (r + 1);
-        for (std::size_t c = 0; c < columns.size(); ++c) st.s.genpar[r][c] = columns[c][r];
-    }
-    st.chain_names = rvn::chain_names(1);
-    return st;
-}
 
 TEST(DiagnosticsFormat, BurninRowsShowSamplesIterationsAndPercentage)
 {

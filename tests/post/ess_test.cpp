@@ -8,9 +8,12 @@
 
 #include "post/console.h"
 #include "post/ess.h"
+#include "post/sample_project.h"
 #include "support/test_support.h"
 
 namespace {
+
+using posttest::state_with_chains;
 
 using rvn::EssResult;
 
@@ -196,20 +199,6 @@ TEST(Ess, ChainNamesFollowTheGenparColumns)
     EXPECT_EQ(two[4], "vERR22");
     EXPECT_EQ(two[8], "nQTL");
     EXPECT_EQ(two.back(), "vNUI522");
-}
-
-rvn::PostState state_with_chains(const std::vector<std::vector<double>>& columns)
-{
-    rvn::PostState st;
-    const int n = static_cast<int>(columns[0].size());
-    st.s.genpar.assign(n, static_cast<int>(columns.size()));
-    st.s.iteration.resize(n);
-    for (int r = 0; r < n; ++r) {
-        st.s.iteration[r] = 10 * (r + 1);
-        for (std::size_t c = 0; c < columns.size(); ++c) st.s.genpar[r][c] = columns[c][r];
-    }
-    st.chain_names = rvn::chain_names(1);
-    return st;
 }
 
 TEST(Burnin, SecondCrossingOfTheFinalMean)

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "post/ess.h"
 #include "support/test_support.h"
 
 namespace posttest {
@@ -156,6 +157,20 @@ void write_project(const std::filesystem::path& dir, const ProjectDesign& design
         testsupport::write_file(dir / "wrtgtp.nms", names);
     }
     if (design.cohorts) testsupport::write_file(dir / "cohqtl.out", coh.text);
+}
+
+rvn::PostState state_with_chains(const std::vector<std::vector<double>>& columns)
+{
+    rvn::PostState st;
+    const int n = static_cast<int>(columns[0].size());
+    st.s.genpar.assign(n, static_cast<int>(columns.size()));
+    st.s.iteration.resize(n);
+    for (int r = 0; r < n; ++r) {
+        st.s.iteration[r] = 10 * (r + 1);
+        for (std::size_t c = 0; c < columns.size(); ++c) st.s.genpar[r][c] = columns[c][r];
+    }
+    st.chain_names = rvn::chain_names(1);
+    return st;
 }
 
 }  // namespace posttest

@@ -5,6 +5,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "post/state.h"
 
 namespace posttest {
 
@@ -35,5 +38,9 @@ std::string parameter_text(const ProjectDesign& design);
 
 // Appends text to a file.
 void append_file(const std::filesystem::path& path, const std::string& text);
+
+// A post-processing state whose genpar table holds the given columns (one
+// trait's chain names, iterations 10, 20, ...).
+rvn::PostState state_with_chains(const std::vector<std::vector<double>>& columns);
 
 }  // namespace posttest
