@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/test_support.h"
 #include "textfile/fatal.h"
 
@@ -131,4 +133,106 @@ TEST(TextFile, StrposAndCountDistinct)
     std::vector<int> distinct;
     EXPECT_EQ(countdistinct(values, 4, distinct), 2);
     EXPECT_EQ(distinct, (std::vector<int>{3, 5}));
+}
+
+// Each routine names itself when its file is missing, in its own wording.
+TEST(TextFile, MissingFileMessages)
+{
+    TempDir dir;
+    const std::string path = (dir / "absent.txt").string();
+    const std::string common = "\n file " + path + " not found\n aborting";
+    std::vector<std::string> lines;
+    std::string line;
+    const struct {
+        const char* function;
+        std::function<void()> call;
+    } fatal_cases[] = {
+        {"filerows", [&] { filerows(path); }},
+        {"filewidth", [&] { filewidth(path); }},
+        {"copyfiletobuffer", [&] { copyfiletobuffer(path, lines, 10, 10); }},
+        {"searchpattern", [&] { searchpattern("seed", path, line); }},
+    };
+    for (const auto& c : fatal_cases) {
+        testing::internal::CaptureStdout();
+        EXPECT_THROW(c.call(), FatalExit) << c.function;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "\nERROR in function " + std::string(c.function) + "()" + common)
+            << c.function;
+    }
+
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(filemaxlengthline(path), FatalExit);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\nERROR in function filemaxlengthline()\n file " + path + " not found!\n aborting");
+
+    // The word measures only report the missing file and return -1.
+    for (int (*measure)(const std::string&) : {&filemaxwords, &filemaxwordlength, &filemaxline}) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(measure(path), -1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nFile '" + path + "' not available");
+    }
+}
+
+TEST(TextFile, CopyRefusesTooManyRowsAndTooWideLines)
+{
+    TempDir dir;
+    const std::string path = (dir / "t.txt").string();
+    write_file(path, "abcd\n; note\nxy\n");
+    std::vector<std::string> lines;
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(copyfiletobuffer(path, lines, 10, 1), FatalExit);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error copyfiletobuffer() rows > 1\n");
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(copyfiletobuffer(path, lines, 4, 2), FatalExit);  // "abcd" reaches the width
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error copyfiletobuffer() length > 4\n");
+    EXPECT_EQ(copyfiletobuffer(path, lines, 5, 2), 6);
+    EXPECT_EQ(lines, (std::vector<std::string>{"abcd", "xy"}));
+}
+
+// The word measures read lines into a buffer of MAXLENGTHLINE characters and
+// refuse a line that would not fit with its newline and terminator.
+TEST(TextFile, WordMeasuresRefuseOverlongLines)
+{
+    TempDir dir;
+    const std::string path = (dir / "long.txt").string();
+    write_file(path, "a b\n" + std::string(MAXLENGTHLINE - 2, 'x') + "\n");
+    EXPECT_EQ(filemaxline(path), MAXLENGTHLINE - 2);
+    EXPECT_EQ(filemaxwordlength(path), MAXLENGTHLINE - 2);
+    EXPECT_EQ(filemaxwords(path), 2);
+
+    write_file(path, "a b\n" + std::string(MAXLENGTHLINE - 1, 'x') + "\n");
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(filemaxline(path), FatalExit);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\nERROR\ntoo many characters on one line in file " + path +
+                  ": \nIncrease MAXLENGTHLINE (current value 1000000");
+}
+
+// A keyword may end the first word of a line, but a later word never makes
+// the line a keyword line, even when the keyword ends the line or is
+// followed by a comment.
+TEST(SearchPattern, LaterWordsNeverMatch)
+{
+    TempDir dir;
+    std::string path = (dir / "w.par").string();
+    write_file(path,
+               "ess 50\n"
+               "namesT body fitness\n"
+               "namesT a\tfitness;note\n"
+               "namesT   ess\r\n");
+    std::string line;
+    EXPECT_EQ(searchpattern("ess", path, line), 1);
+    EXPECT_EQ(line, "ess 50\n");
+    EXPECT_EQ(value_of("ess", path), "50");
+    // Blanks before the first word do not make it a later word.
+    write_file(path, " \t ness 7\n");
+    EXPECT_EQ(value_of("ess", path), "7");
+}
+
+TEST(TextFile, PrintLineForms)
+{
+    testsupport::CapturedStream out;
+    printline(out.stream(), 1, 3, 2);
+    printstars(out.stream(), 0, 2, 1);
+    EXPECT_EQ(out.text(), "\n---\n\n**\n");
 }

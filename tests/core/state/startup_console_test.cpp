@@ -6,6 +6,7 @@
 #include "core/state/console.h"
 #include "core/voskara.h"
 #include "support/test_support.h"
+#include "textfile/fatal.h"
 
 namespace {
 
@@ -68,6 +69,31 @@ TEST_F(ConsoleFileTest, SetConsoleFileReportsWhetherItOpened)
     EXPECT_EQ(vsk::console(), stdout);
     vsk::close_console_file();  // nothing left to close
     EXPECT_EQ(vsk::console(), stdout);
+}
+
+}  // namespace
+
+namespace {
+
+// Start-up chooses standard output as the console before it reads the
+// parameter file, so even the missing-file report reaches the user.
+TEST(StartupConsole, StandardOutputBecomesTheConsoleBeforeTheParameterFileIsRead)
+{
+    testsupport::TempDir dir;
+    testsupport::ScopedCwd cwd(dir.path());
+    vsk::set_console_stream(nullptr);
+    ASSERT_FALSE(vsk::console_chosen());
+    vsk::project_dirF = dir.str();
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(vsk::InitGlobalVariables(), vsk::FatalExit);
+    std::string out = testing::internal::GetCapturedStdout();
+    vsk::project_dirF.clear();
+    EXPECT_TRUE(vsk::console_chosen());
+    EXPECT_EQ(vsk::console(), stdout);
+    EXPECT_EQ(out.rfind("\nERROR! Cannot find parameter file!", 0), 0u) << out;
+    vsk::FreeGlobalVariables();
+    vsk::par = vsk::Par{};
+    vsk::set_console_stream(nullptr);
 }
 
 }  // namespace
