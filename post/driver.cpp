@@ -6,8 +6,11 @@
 #include "post/driver.h"
 #include "post/console.h"
 #include "post/ess.h"
+#include "post/intensity.h"
 #include "post/names.h"
 #include "post/params.h"
+#include "post/qtl_number.h"
+#include "post/regions.h"
 #include "post/ruvane.h"
 #include "post/sample_readers.h"
 #include "post/summary.h"
@@ -18,6 +21,9 @@ namespace rvn {
 
 int maximQTL = 0;
 int nchromosomes = 0;
+std::vector<std::vector<double>> prioprob;
+std::vector<std::vector<double>> postprob;
+std::vector<std::vector<double>> bayesfac;
 
 namespace {
 
@@ -128,7 +134,17 @@ void qtl_inferences(PostState& st)
     section_banner("POSTERIOR INFERENCE  QUANTITATIVE TRAIT LOCI");
     // Bayes factors of the number of QTL come first, then the samples below
     // feed the counts, HPI thresholds, intensities and marked regions.
+    number_of_qtl(st);
+    prioprob = st.nqtl.prior;
+    postprob = st.nqtl.posterior;
+    bayesfac = st.nqtl.bayes;
     extract_qtl_samples(st);
+    count_qtl_per_bin(st);
+    hpi_thresholds(st);
+    write_intensity_files(st);
+    SummarizeHPDRegionsQTLpositions(st);
+    read_regions(st);
+    write_region_genotypes(st);
 }
 
 void print_finish(const std::string& start)
@@ -152,6 +168,9 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
     GetVoskaraPar(st, st.path(par_file));
     check_dimensions(st);
     maximQTL = st.par.maximQTL;
+    prioprob.clear();
+    postprob.clear();
+    bayesfac.clear();
     nchromosomes = static_cast<int>(st.groups.size());
     if (!read_samples(st, short_samples)) {
         rprint("\nPost-processing skipped: run a longer chain, then 'ruvane_console' on this project");
@@ -165,6 +184,7 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
     print_genpar_summary(st);
     print_nuisance_summary(st);
     if (st.par.qtl_on()) qtl_inferences(st);
+    if (st.par.fpm_on()) number_of_fpm_genes(st);
 
     reset_state(st);
     print_finish(start);

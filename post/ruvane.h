@@ -40,5 +40,11 @@ RUVANE_API int VoskaraECS2(int n_traits, std::vector<std::string>& names, std::v
 // Dimensions of the last post-processing run, read by its XML summary.
 extern RUVANE_API int maximQTL;
 extern RUVANE_API int nchromosomes;
+// Prior and posterior probabilities of the number of QTL, and the Bayes
+// factors of k+1 against k QTL (index k), of the last run: row 0 the genome,
+// row g+1 chromosome group g (0 unless at least two groups are included).
+extern RUVANE_API std::vector<std::vector<double>> prioprob;
+extern RUVANE_API std::vector<std::vector<double>> postprob;
+extern RUVANE_API std::vector<std::vector<double>> bayesfac;
 
 }  // namespace rvn
