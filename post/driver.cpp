@@ -4,6 +4,7 @@
 #include <new>
 
 #include "post/driver.h"
+#include "post/breeding_values.h"
 #include "post/console.h"
 #include "post/ess.h"
 #include "post/intensity.h"
@@ -113,6 +114,7 @@ bool read_samples(PostState& st, ShortSamples short_samples)
         if (p.VARgroup) read_fpm_cohorts(st);
     }
     if (p.tim_on() && genotypes) read_tim(st);
+    if (p.tim_on() && p.VARgroup) read_tim_cohorts(st);
     keep_complete_samples(st);
     if ((p.qtl_on() || p.fpm_on() || p.tim_on()) && genotypes) ReadNamesGtp(st);
     return true;
@@ -185,6 +187,10 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
     print_nuisance_summary(st);
     if (st.par.qtl_on()) qtl_inferences(st);
     if (st.par.fpm_on()) number_of_fpm_genes(st);
+    if (st.par.qtl_on() || st.par.fpm_on() || st.par.tim_on()) {
+        breeding_values(st);
+        if (st.par.VARgroup) cohort_variances(st);
+    }
 
     reset_state(st);
     print_finish(start);

@@ -98,6 +98,7 @@ struct Samples {
     GenoTable fpm_geno;
     vsk::Table<double> fpm_coh;
     vsk::Table<double> tim;      // n x W*T breeding values
+    vsk::Table<double> tim_coh;  // n x T*C cohort variances of the breeding values
 
     bool has_nuisance = false;
     bool has_qtl_geno = false;
@@ -105,6 +106,7 @@ struct Samples {
     bool has_fpm_geno = false;
     bool has_fpm_coh = false;
     bool has_tim = false;
+    bool has_tim_coh = false;
 
     int thin_step = 0;          // iteration of row 2 minus that of row 1
     int n_var_blocks = 0;       // variance triangles in genpar.out
