@@ -132,7 +132,10 @@ double hpi_threshold(std::vector<double> densities, double p, double m)
     std::sort(densities.begin(), densities.end());
     double sum = 0.0, threshold = densities.back();
     for (auto it = densities.rbegin(); it != densities.rend(); ++it) {
-        if (sum + *it > p * m) break;
+        // Empty bins never join: when the smoothed mass falls short of p*m
+        // (samples past the last marker, mass smoothed off the map's ends)
+        // the threshold stays at the smallest density that is not 0.
+        if (*it <= 0.0 || sum + *it > p * m) break;
         sum += *it;
         threshold = *it;
     }

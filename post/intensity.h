@@ -21,7 +21,8 @@ void count_qtl_per_bin(PostState& st);
 // Three-bin smoothing (weights 8, 16, 8 over the bins that exist) / N.
 std::vector<double> smooth_bins(const std::vector<int>& bins, int N);
 
-// Density at which the highest densities first hold fraction p of mass m.
+// Density at which the highest densities first hold fraction p of mass m
+// (bins of density 0 never count).
 double hpi_threshold(std::vector<double> densities, double p, double m);
 // Sets st.hpi for every group and prints the thresholds table.
 void hpi_thresholds(PostState& st);

@@ -177,7 +177,7 @@ double oracle_hpi(std::vector<double> d, double p, double m)
     double threshold = d.front(), sum = 0.0;
     for (double v : d) {
         sum += v;
-        if (sum > p * m) break;
+        if (v == 0.0 || sum > p * m) break;
         threshold = v;
     }
     return threshold;
@@ -196,6 +196,8 @@ TEST(QtlIntensity, HpiThresholdsAgreeWithTheOracle)
     }
     // Nothing fits: the largest density.
     EXPECT_EQ(rvn::hpi_threshold({0.1, 0.7, 0.3}, 0.5, 1.0), 0.7);
+    // More mass than the bins hold: the smallest density above 0.
+    EXPECT_EQ(rvn::hpi_threshold({0.0, 0.2, 0.1, 0.0}, 0.9, 1.0), 0.1);
 }
 
 TEST(QtlIntensity, GroupThresholdsNeedMoreThanTwentySamples)
