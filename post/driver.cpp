@@ -192,6 +192,7 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
         if (st.par.VARgroup) cohort_variances(st);
     }
 
+    XmlSummarizeRuvaneOutput(st.project_dir, start);
     reset_state(st);
     print_finish(start);
     return true;

@@ -47,4 +47,15 @@ extern RUVANE_API std::vector<std::vector<double>> prioprob;
 extern RUVANE_API std::vector<std::vector<double>> postprob;
 extern RUVANE_API std::vector<std::vector<double>> bayesfac;
 
+// Phased QTL regions of the last run: their number, a summary text each
+// (number, start chromosome, start cM, end chromosome, end cM, entries) and
+// the name of a per-region haplotype file.
+extern RUVANE_API int nQRegions2XML;
+extern RUVANE_API std::vector<std::string> QRegions2XML;
+extern RUVANE_API std::vector<std::string> QRegName2XML;
+
+// Writes "ruvane.xml" in project_dir from the results of the last run;
+// `start_time` is the run's start text.
+RUVANE_API void XmlSummarizeRuvaneOutput(const std::string& project_dir, const std::string& start_time);
+
 }  // namespace rvn
