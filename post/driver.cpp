@@ -5,6 +5,7 @@
 
 #include "post/driver.h"
 #include "post/breeding_values.h"
+#include "post/charts.h"
 #include "post/console.h"
 #include "post/ess.h"
 #include "post/intensity.h"
@@ -144,6 +145,7 @@ void qtl_inferences(PostState& st)
     count_qtl_per_bin(st);
     hpi_thresholds(st);
     write_intensity_files(st);
+    write_intensity_charts(st);
     SummarizeHPDRegionsQTLpositions(st);
     read_regions(st);
     write_region_genotypes(st);
