@@ -7,6 +7,7 @@
 #include "post/breeding_values.h"
 #include "post/charts.h"
 #include "post/console.h"
+#include "post/haplotypes.h"
 #include "post/ess.h"
 #include "post/intensity.h"
 #include "post/names.h"
@@ -193,6 +194,7 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
         breeding_values(st);
         if (st.par.VARgroup) cohort_variances(st);
     }
+    if (st.par.qtl_on()) CalcQtlHaplotype(st);
 
     XmlSummarizeRuvaneOutput(st.project_dir, start);
     reset_state(st);
