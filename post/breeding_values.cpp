@@ -29,10 +29,10 @@ int individuals_with_values(const PostState& st)
     return W;
 }
 
-std::vector<char> region_flags(const PostState& st)
+std::vector<RowSlot> region_flags(const PostState& st)
 {
     const int n = st.s.n(), Q = st.par.maximQTL;
-    std::vector<char> flags(static_cast<std::size_t>(n) * Q, 0);
+    std::vector<RowSlot> flags;
     if (st.s.S < 1) return flags;
     for (int r = 0; r < n; ++r)
         for (int q = 0; q < Q; ++q) {
@@ -40,28 +40,23 @@ std::vector<char> region_flags(const PostState& st)
             if (pos <= 1.0) continue;
             for (const Region& g : st.regions)
                 if (pos >= g.start - kPositionSlack && pos <= g.end + kPositionSlack) {
-                    flags[static_cast<std::size_t>(r) * Q + q] = 1;
+                    flags.push_back({r, q});
                     break;
                 }
         }
     return flags;
 }
 
-std::vector<double> qtl_values(const PostState& st, const std::vector<char>& flags, int i, int t)
+std::vector<double> qtl_values(const PostState& st, const std::vector<RowSlot>& flags, int i, int t)
 {
     const Samples& s = st.s;
-    const int n = s.n(), Q = st.par.maximQTL, S = s.S, F = s.F, T = st.par.n_traits, W = s.geno_per_slot;
-    std::vector<double> x(n, 0.0);
+    const int S = s.S, F = s.F, T = st.par.n_traits, W = s.geno_per_slot;
+    std::vector<double> x(s.n(), 0.0);
     if (!s.has_qtl_geno || i >= W) return x;
-    for (int r = 0; r < n; ++r) {
-        double v = 0.0;
-        for (int q = 0; q < Q; ++q) {
-            if (!flags[static_cast<std::size_t>(r) * Q + q]) continue;
-            const double* slot = s.qtl[r] + q * S;
-            const int c = s.qtl_geno[r][q * W + i];
-            v += additive_part(c, slot[F + t]) + dominance_part(c, slot[F + T + t]);
-        }
-        x[r] = v;
+    for (const auto [r, q] : flags) {
+        const double* slot = s.qtl[r] + q * S;
+        const int c = s.qtl_geno[r][q * W + i];
+        x[r] += additive_part(c, slot[F + t]) + dominance_part(c, slot[F + T + t]);
     }
     return x;
 }
@@ -145,7 +140,7 @@ void breeding_values(const PostState& st)
     }
     rprint("\nNo. individuals: %d", W);
     if (!st.regions.empty()) rprint("\nNo. MQT regions: %d", static_cast<int>(st.regions.size()));
-    const std::vector<char> flags = region_flags(st);
+    const std::vector<RowSlot> flags = region_flags(st);
     BvCsv csv(st);
     int undefined = 0;
     for (int t = 0; t < st.par.n_traits; ++t) {

@@ -20,10 +20,14 @@ inline double dominance_part(int c, double d) { return c == 1 || c == 2 ? d : 0.
 // Individuals with genotypes or breeding values (the largest count).
 int individuals_with_values(const PostState& st);
 
-// Per (sample row, slot): 1 when the slot holds a QTL inside any region.
-std::vector<char> region_flags(const PostState& st);
+// The (sample row, slot) pairs whose QTL lies inside any region, in row order.
+struct RowSlot {
+    int row;
+    int slot;
+};
+std::vector<RowSlot> region_flags(const PostState& st);
 // Per-sample vectors over all rows for individual i and trait t.
-std::vector<double> qtl_values(const PostState& st, const std::vector<char>& flags, int i, int t);
+std::vector<double> qtl_values(const PostState& st, const std::vector<RowSlot>& flags, int i, int t);
 std::vector<double> fpm_values(const PostState& st, int i, int t);
 std::vector<double> tim_values(const PostState& st, int i, int t);
 

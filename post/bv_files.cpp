@@ -53,7 +53,7 @@ BvComponents bv_components(const PostState& st)
     return c;
 }
 
-BvRow individual_row(const PostState& st, const std::vector<char>& flags, int i, int t)
+BvRow individual_row(const PostState& st, const std::vector<RowSlot>& flags, int i, int t)
 {
     const BvComponents c = bv_components(st);
     BvRow row;
@@ -71,14 +71,16 @@ BvRow individual_row(const PostState& st, const std::vector<char>& flags, int i,
             total += v.add + v.dom;
         }
     }
-    const std::vector<double> xq = qtl_values(st, flags, i, t);
-    const std::vector<double> xf = fpm_values(st, i, t);
-    const std::vector<double> xt = tim_values(st, i, t);
-    std::vector<double> xs(xq.size());
-    for (std::size_t r = 0; r < xs.size(); ++r) xs[r] = xq[r] + xf[r] + xt[r];
-    row.s_qtl = summarise_values(st, xq);
-    row.s_fpm = summarise_values(st, xf);
-    row.s_tim = summarise_values(st, xt);
+    // Components the run lacks are left out rather than summed as zeros.
+    std::vector<double> xs(st.s.n(), 0.0);
+    auto add_component = [&](bool present, std::vector<double> x, ValueSummary& summary) {
+        if (!present) return;
+        for (std::size_t r = 0; r < xs.size(); ++r) xs[r] += x[r];
+        summary = summarise_values(st, x);
+    };
+    add_component(c.qtl, qtl_values(st, flags, i, t), row.s_qtl);
+    add_component(c.fpm, c.fpm ? fpm_values(st, i, t) : std::vector<double>{}, row.s_fpm);
+    add_component(c.tim, c.tim ? tim_values(st, i, t) : std::vector<double>{}, row.s_tim);
     row.s_sum = summarise_values(st, xs);
     row.fpm = c.fpm ? row.s_fpm.mean : 0.0;
     row.tim = c.tim ? row.s_tim.mean : 0.0;

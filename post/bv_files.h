@@ -29,7 +29,7 @@ struct BvRow {
     ValueSummary s_sum, s_qtl, s_fpm, s_tim;
     int undefined = 0;  // SD/MCE values shown as 0 for want of a variance
 };
-BvRow individual_row(const PostState& st, const std::vector<char>& flags, int i, int t);
+BvRow individual_row(const PostState& st, const std::vector<RowSlot>& flags, int i, int t);
 
 // The comment lines both files start with.
 void write_bv_header(std::FILE* f, const PostState& st);

@@ -180,7 +180,7 @@ TEST(BreedingValues, RegionAndQtlValuesAgreeWithTheOracle)
     RegionRun run(hotspot_design(4));
     const rvn::PostState& st = run.st;
     ASSERT_FALSE(st.regions.empty());
-    const std::vector<char> flags = rvn::region_flags(st);
+    const std::vector<rvn::RowSlot> flags = rvn::region_flags(st);
     for (int i = 0; i < 4; ++i) {
         std::vector<double> x(st.s.n(), 0.0);
         for (const rvn::Region& r : st.regions) {
