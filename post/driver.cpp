@@ -17,6 +17,7 @@
 #include "post/ruvane.h"
 #include "post/sample_readers.h"
 #include "post/summary.h"
+#include "post/trace_charts.h"
 #include "textfile/datetime.h"
 #include "textfile/fatal.h"
 
@@ -150,6 +151,7 @@ void qtl_inferences(PostState& st)
     SummarizeHPDRegionsQTLpositions(st);
     read_regions(st);
     write_region_genotypes(st);
+    write_qtl_trace_charts(st);
 }
 
 void print_finish(const std::string& start)
@@ -187,6 +189,7 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
 
     section_banner("POSTERIOR INFERENCE  GENERAL VARIABLES");
     print_genpar_summary(st);
+    write_parameter_charts(st);
     print_nuisance_summary(st);
     if (st.par.qtl_on()) qtl_inferences(st);
     if (st.par.fpm_on()) number_of_fpm_genes(st);

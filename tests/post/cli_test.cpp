@@ -199,6 +199,15 @@ TEST(CliRuvane, FinishedQtlAnalysisWritesEveryInferenceFile)
           "MQTRRegions.info", "MQTRegions.gtp", "MQTRegionsGTP.csv", "individualsT1.brv", "MQTRegionsEBV.csv",
           "cohortsT1.var", "phase.tmp", "Qhaplotypes.csv", "ruvane.xml", "NQTL_BayesFac.csv", "NQTL_PostProb.csv"})
         EXPECT_TRUE(std::filesystem::exists(dir / file)) << file;
+    // The chart files end in the option trailer of their kind.
+    for (const auto& [file, tail] : std::vector<std::pair<const char*, const char*>>{
+             {"genomei.lnd", "\nLineWidth=30\nBoldLineWidth=60"},
+             {"genomet.lnd", "\nLineWidth=30\nBoldLineWidth=60"},
+             {"C1t.lnd", "\nMaxBarLength=14000\n[Loci]\nDecimals=3"},
+             {"VC.lnd", "\nLineWidth=50\nBoldLineWidth=100"}})
+        EXPECT_TRUE(testsupport::read_file(dir / file).ends_with(tail)) << file;
+    EXPECT_TRUE(std::filesystem::exists(dir / "traceQ1.asc"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "VC1.asc"));
     // Both hot spots are marked.
     const std::string regions = testsupport::read_file(dir / "MQTRegions.new");
     EXPECT_NE(regions.find("\n    100.0"), std::string::npos) << regions;
