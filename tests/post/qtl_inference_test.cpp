@@ -279,3 +279,36 @@ TEST(QtlIntensity, BinWithNineteenSamplesWritesZeroEffects)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(QtlNumber, FpmGenesAreCountedByTheirFirstFrequency)
+{
+    rvn::PostState st;
+    st.par.maximFPM = 2;
+    st.par.priorFPM = 1.0;
+    st.s.fpm_width = 4;
+    st.s.genpar.assign(200, 1);
+    st.s.fpm.assign(200, 8);
+    for (int r = 0; r < 200; ++r) {
+        st.s.fpm[r][0] = r % 2 ? 0.4 : 0.0;  // gene 1 in half the samples
+        st.s.fpm[r][4] = 0.3;                // gene 2 always
+    }
+    st.burnin = 0;
+    st.n_post = 200;
+    Quiet quiet;
+    rvn::number_of_fpm_genes(st);
+    const std::string out = quiet.out.text();
+    EXPECT_NE(out.find("PRIOR & POSTERIOR & BAYES FACTOR (nFPM)"), std::string::npos);
+    // Posterior: 0 genes never, 1 and 2 genes half the time each.
+    EXPECT_NE(out.find("\nposterior  0     0.500 0.500"), std::string::npos) << out;
+    // 2 ln BF of 2 against 1 gene: prior odds P(1)/P(2) = 2, posterior odds 1.
+    EXPECT_NE(out.find(std::string(" ") + [] {
+                  char b[16];
+                  std::snprintf(b, sizeof b, "%5.1lf", 2.0 * std::log(2.0));
+                  return std::string(b);
+              }()),
+              std::string::npos);
+}
+
+}  // namespace
