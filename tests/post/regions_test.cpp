@@ -10,6 +10,7 @@
 #include "post/intensity.h"
 #include "post/qtl_state.h"
 #include "post/regions.h"
+#include "post/summary.h"
 #include "support/test_support.h"
 #include "textfile/fatal.h"
 
@@ -242,6 +243,41 @@ TEST(BreedingValues, EveryTraitKeepsItsColumnsInTheCsv)
     ASSERT_NE(at, std::string::npos);
     const std::string row = csv.substr(at + 1, csv.find('\n', at + 1) - at - 1);
     EXPECT_EQ(std::count(row.begin(), row.end(), ','), 18) << row;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BreedingValues, CohortVariancesOfARegionAgreeWithTheOracle)
+{
+    testsupport::TempDir dir;
+    QtlStateDesign d = hotspot_design(6);
+    rvn::PostState st = posttest::qtl_state(d, dir);
+    const int C = 2, Q = d.Q;
+    st.s.qtl_coh.assign(d.n, Q * C);
+    for (int r = 0; r < d.n; ++r)
+        for (int q = 0; q < Q; ++q)
+            for (int c = 0; c < C; ++c)
+                st.s.qtl_coh[r][q * C + c] = st.s.qtl_position(r, q) > 1.0 ? 0.1 * (c + 1) + 0.01 * (r % 7) : -1.0;
+    st.s.has_qtl_coh = true;
+    st.s.coh_per_slot = C;
+    Quiet quiet;
+    rvn::extract_qtl_samples(st);
+    testsupport::write_file(dir / "MQTRegions.inp", "200.25 200.35\n");
+    rvn::read_regions(st);
+    rvn::cohort_variances(st);
+    double expected[2] = {0.0, 0.0};
+    for_each_in_region(st, st.regions[0], [&](int row, int q) {
+        for (int c = 0; c < C; ++c) expected[c] += st.s.qtl_coh[row][q * C + c] / st.n_post;
+    });
+    const std::string var = testsupport::read_file(dir / "cohortsT1.var");
+    for (int c = 0; c < C; ++c) {
+        char line[128];
+        std::snprintf(line, sizeof line, "\ncoh_%-9d %7.3lf %8.1lf   %8.1lf   %15.3lf", c + 1, expected[c], 0.0, 0.0,
+                      expected[c]);
+        EXPECT_NE(var.find(line), std::string::npos) << line << "\n" << var;
+    }
 }
 
 }  // namespace
