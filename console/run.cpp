@@ -69,7 +69,8 @@ std::vector<double> prepare_analysis(RunState& run)
     prepare_nuisance_classes();
     AugmentPhenotypes();
     print_model_specification(par);
-    // SampleFPM stage 0 (indicFPM) and SampleTIM stage 0 (indicTIM) plug in here.
+    // SampleFPM stage 0 (indicFPM) plugs in here.
+    if (par.indicTIM != 0) SampleTIM(0);
 
     std::vector<double> positions = chain_positions();
     if (par.indicQTL != 0) {

@@ -91,8 +91,8 @@ void close_sweep(RunState& run, int t, int progress)
 void run_sweep(RunState& run, int t, double position, int progress, const std::vector<NuisanceStep>& nuisance)
 {
     sample_markers_and_qtl(run, t, position);
-    // Polygenic models: SampleFPM stage 1 (indicFPM) and SampleTIM stage 1
-    // (indicTIM) plug in here.
+    // Polygenic models: SampleFPM stage 1 (indicFPM) plugs in here.
+    if (par.indicTIM != 0) SampleTIM(1);
     sample_residual_model(t, nuisance);
     close_sweep(run, t, progress);
 }

@@ -71,6 +71,10 @@ VOSKARA_API int WritePredictions();
 // ---- qtl ----
 
 // ---- polygenic ----
+// Infinitesimal model: mode 0 sets up the pedigree relationships (and writes
+// "inbrcoef.out" with TIMnumrm 1 or more), then, like mode 1, samples every
+// individual's polygenic effects and the polygenic covariance.
+VOSKARA_API void SampleTIM(int mode);
 
 // ---- output: sample files and run summary ----
 // Appends the current state to the sample files (headers and "wrtgtp.nms" at
