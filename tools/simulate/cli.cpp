@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/simulate/exports.h"
 #include "tools/simulate/simulate.h"
 
 namespace vsim {
@@ -25,6 +26,7 @@ struct Options {
     std::string out = kDefaultOut;
     std::uint64_t seed = kDefaultSeed;
     std::vector<std::pair<std::string, std::string>> settings;
+    std::vector<std::string> exports;  // field formats written next to the project
     bool list_presets = false;
     bool help = false;
 };
@@ -59,6 +61,7 @@ Options parse(int argc, const char* const* argv)
         if (key == "preset") o.preset = value;
         else if (key == "out") o.out = value;
         else if (key == "seed") o.seed = parse_seed(value);
+        else if (key == "export") o.exports.push_back(value);
         else if (key == "set") {
             const auto e = value.find('=');
             if (e == std::string::npos) throw SimError("--set needs SETTING=VALUE");
@@ -73,7 +76,7 @@ Options parse(int argc, const char* const* argv)
 void print_help(std::FILE* out)
 {
     std::fprintf(out,
-                 "usage: voskara_simulate [--preset NAME] [--out DIR] [--seed N] [--SETTING VALUE ...]\n"
+                 "usage: voskara_simulate [--preset NAME] [--out DIR] [--seed N] [--export rqtl|cp] [--SETTING VALUE ...]\n"
                  "       voskara_simulate --list-presets\n\n"
                  "Writes a project (parameter, data and map files) and a truth file into DIR\n"
                  "(default %s) from preset NAME (default %s) with seed N (default %llu).\n"
@@ -115,6 +118,7 @@ int run_simulate_cli(int argc, const char* const* argv, std::FILE* out, std::FIL
         const Population pop = simulate(design, o.seed);
         write_project(pop, o.out);
         print_summary(out, pop, o.out);
+        for (const std::string& format : o.exports) write_export(pop, o.out, format, out);
         return 0;
     } catch (const SimError& e) {
         std::fprintf(err, "voskara_simulate: %s\n", e.what());
