@@ -20,7 +20,7 @@ struct SegregationType {
 
 // Throws nothing; an unknown type gives an empty name.
 SegregationType segregation_type(const std::string& text);
-// Allele word of a letter of the type (1, 2, ... in order of first
+// Allele word of a letter of the type (11, 12, ... in order of first
 // appearance in the parents), "-" for '-', "" for a letter not in the type.
 std::string allele_word(const SegregationType& type, char letter);
 // The two allele words of an offspring code of the type.

@@ -2,8 +2,9 @@
 // offspring codes each allows: <abxcd> (ac ad bc bd), <efxeg> (ee ef eg fg),
 // <hkxhk> (hh hk kk, and h- k- for "not kk" and "not hh"), <lmxll> (ll lm),
 // <nnxnp> (nn np); "--" is missing. Every letter becomes an allele word of
-// the data file, 1, 2, ... in order of appearance in the parents, so the
-// parents' genotypes follow from the type.
+// the data file, 11, 12, ... in order of appearance in the parents, so the
+// parents' genotypes follow from the type (two digits: the data file reads a
+// one-character word as a letter).
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -54,7 +55,7 @@ std::string allele_word(const SegregationType& type, char letter)
     for (char c : type.first_parent + type.second_parent)
         if (order.find(c) == std::string::npos) order += c;
     const auto k = order.find(letter);
-    return k == std::string::npos ? "" : std::to_string(k + 1);
+    return k == std::string::npos ? "" : std::to_string(k + 11);
 }
 
 Alleles cp_genotype(const SegregationType& type, const std::string& text)

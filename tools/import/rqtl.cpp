@@ -182,15 +182,15 @@ void add_founders(Project& p, RqtlCross cross)
 {
     if (cross == RqtlCross::FourWay) {
         const char* founders[] = {"P1", "P2", "P3", "P4"};
-        const char* allele[] = {"1", "2", "3", "4"};
+        const char* allele[] = {"11", "12", "13", "14"};
         for (int f = 0; f < 4; ++f) p.lines.push_back(founder_line(1, founders[f], "0", "INBRED", allele[f], allele[f], p));
-        p.lines.push_back(founder_line(2, "F1_AB", "P1", "P2", "1", "2", p));
-        p.lines.push_back(founder_line(2, "F1_CD", "P3", "P4", "3", "4", p));
+        p.lines.push_back(founder_line(2, "F1_AB", "P1", "P2", "11", "12", p));
+        p.lines.push_back(founder_line(2, "F1_CD", "P3", "P4", "13", "14", p));
         return;
     }
-    p.lines.push_back(founder_line(1, "P1", "0", "INBRED", "1", "1", p));
-    p.lines.push_back(founder_line(1, "P2", "0", "INBRED", "2", "2", p));
-    p.lines.push_back(founder_line(2, "F1", "P1", "P2", "1", "2", p));
+    p.lines.push_back(founder_line(1, "P1", "0", "INBRED", "A", "A", p));
+    p.lines.push_back(founder_line(1, "P2", "0", "INBRED", "B", "B", p));
+    p.lines.push_back(founder_line(2, "F1", "P1", "P2", "A", "B", p));
 }
 
 // Parents of an offspring; recombinant inbred lines get their chain of

@@ -3,7 +3,9 @@
 // BB" and C "not AA" (one allele known). Four-way crosses (founders A, B of
 // the first F1 and C, D of the second): 1 AC, 2 BC, 3 AD, 4 BD, 5-8 one
 // allele known (A, B, C, D), 9-14 pairs of genotypes that name no allele.
-// Allele words: 1, 2, 3, 4 for the founders A, B, C, D.
+// Allele words: A and B in two-parent crosses (the data file reads the
+// letters as alleles 1 and 5); 11, 12, 13, 14 for the four-way founders A, B,
+// C, D (a one-character word other than a letter would read as unscored).
 #include <map>
 
 #include "tools/import/import_error.h"
@@ -33,11 +35,11 @@ Alleles two_parent(RqtlCross cross, const std::string& code)
         const char* a2;
         CodeKind kind;
     };
-    static const std::map<std::string, Entry> table{{"A", {"1", "1", CodeKind::Full}},
-                                                    {"H", {"1", "2", CodeKind::Full}},
-                                                    {"B", {"2", "2", CodeKind::Full}},
-                                                    {"D", {"1", "-", CodeKind::Partial}},
-                                                    {"C", {"2", "-", CodeKind::Partial}}};
+    static const std::map<std::string, Entry> table{{"A", {"A", "A", CodeKind::Full}},
+                                                    {"H", {"A", "B", CodeKind::Full}},
+                                                    {"B", {"B", "B", CodeKind::Full}},
+                                                    {"D", {"A", "-", CodeKind::Partial}},
+                                                    {"C", {"B", "-", CodeKind::Partial}}};
     const auto it = table.find(code);
     if (it == table.end()) return {};
     Alleles a{it->second.a1, it->second.a2, it->second.kind};
@@ -51,10 +53,10 @@ Alleles two_parent(RqtlCross cross, const std::string& code)
 Alleles four_way(const std::string& code)
 {
     static const std::map<std::string, Alleles> table{
-        {"1", {"1", "3", CodeKind::Full}},    {"2", {"2", "3", CodeKind::Full}},
-        {"3", {"1", "4", CodeKind::Full}},    {"4", {"2", "4", CodeKind::Full}},
-        {"5", {"1", "-", CodeKind::Partial}}, {"6", {"2", "-", CodeKind::Partial}},
-        {"7", {"3", "-", CodeKind::Partial}}, {"8", {"4", "-", CodeKind::Partial}},
+        {"1", {"11", "13", CodeKind::Full}},   {"2", {"12", "13", CodeKind::Full}},
+        {"3", {"11", "14", CodeKind::Full}},   {"4", {"12", "14", CodeKind::Full}},
+        {"5", {"11", "-", CodeKind::Partial}}, {"6", {"12", "-", CodeKind::Partial}},
+        {"7", {"13", "-", CodeKind::Partial}}, {"8", {"14", "-", CodeKind::Partial}},
         {"9", {"-", "-", CodeKind::Lost}},    {"10", {"-", "-", CodeKind::Lost}},
         {"11", {"-", "-", CodeKind::Lost}},   {"12", {"-", "-", CodeKind::Lost}},
         {"13", {"-", "-", CodeKind::Lost}},   {"14", {"-", "-", CodeKind::Lost}}};
