@@ -302,3 +302,22 @@ TEST(ImportEndToEnd, CpRoundTripOfAFullSibFamily)
     EXPECT_EQ(count_after(run.output, "Number of founders"), 2);
     EXPECT_EQ(count_after(run.output, "Number of individuals"), 62);
 }
+
+TEST(ImportEndToEnd, ExportsRefuseDesignsTheirFormatCannotHold)
+{
+    TempDir dir;
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"--preset fruit-tree --export rqtl", "--export rqtl: needs an f2, backcross, dh or ril design"},
+        {"--preset f2-tiny --families 2 --export rqtl", "--export rqtl: needs a single line cross"},
+        {"--preset f2-tiny --line-cross 0 --export rqtl", "--export rqtl: needs founders that differ"},
+        {"--preset fruit-tree --export cp", "--export cp: needs one outbred full-sib family"},
+        {"--preset f2-tiny --export csv", "--export csv: rqtl or cp"},
+    };
+    for (const auto& [args, message] : cases) {
+        const auto out = dir / "never";
+        const auto r = run_command(program("voskara_simulate") + " " + args + " --out " + out.string());
+        EXPECT_EQ(r.exit_code, 1) << args;
+        EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
+        EXPECT_FALSE(std::filesystem::exists(out)) << args;
+    }
+}

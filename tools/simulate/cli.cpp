@@ -115,6 +115,7 @@ int run_simulate_cli(int argc, const char* const* argv, std::FILE* out, std::FIL
         }
         Design design = preset_design(o.preset);
         for (const auto& [key, value] : o.settings) apply_setting(design, key, value);
+        for (const std::string& format : o.exports) check_export(design, format);
         const Population pop = simulate(design, o.seed);
         write_project(pop, o.out);
         print_summary(out, pop, o.out);

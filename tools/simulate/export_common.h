@@ -21,6 +21,9 @@ std::vector<std::string> phenotype_cells(const Population& population, int indiv
 // Allele index of a marker in an individual's true genotype (one homologue).
 int true_allele(const Population& population, int individual, int marker, bool paternal);
 
+void check_rqtl_design(const Design& design);
+void check_cp_design(const Design& design);
+
 std::string join(const std::vector<std::string>& cells, char separator);
 
 }  // namespace vsim::exporting

@@ -66,6 +66,10 @@ std::string offspring_code(const TypedMarker& t, std::int16_t x, std::int16_t y)
     return "--";
 }
 
+}  // namespace
+
+namespace exporting {
+
 void check_cp_design(const Design& d)
 {
     if (d.cross != Cross::Outbred || d.founders != 2 || d.generations != 1 || d.families != 1)
@@ -74,11 +78,11 @@ void check_cp_design(const Design& d)
     if (!d.genotype_founders) throw SimError("--export cp: the parents must be scored (--genotype-founders 1)");
 }
 
-}  // namespace
+}  // namespace exporting
 
 ExportReport export_cp(const Population& pop, const std::filesystem::path& dir)
 {
-    check_cp_design(pop.design);
+    exporting::check_cp_design(pop.design);
     const auto& people = pop.pedigree.individuals;
     std::vector<int> offspring;
     for (std::size_t i = 0; i < people.size(); ++i)

@@ -12,15 +12,6 @@ namespace vsim {
 
 namespace {
 
-void check_rqtl_design(const Design& d)
-{
-    if (d.cross != Cross::F2 && d.cross != Cross::Backcross && d.cross != Cross::DoubledHaploid &&
-        d.cross != Cross::RecombinantInbred)
-        throw SimError("--export rqtl: needs an f2, backcross, dh or ril design");
-    if (d.families != 1) throw SimError("--export rqtl: needs a single line cross (--families 1)");
-    if (!d.line_cross) throw SimError("--export rqtl: needs founders that differ at every marker (--line-cross 1)");
-}
-
 // R/qtl code of a scored genotype, "-" when it cannot be coded.
 std::string rqtl_code(std::int16_t s1, std::int16_t s2, int allele_a, int allele_b)
 {
@@ -32,10 +23,23 @@ std::string rqtl_code(std::int16_t s1, std::int16_t s2, int allele_a, int allele
 
 }  // namespace
 
+namespace exporting {
+
+void check_rqtl_design(const Design& d)
+{
+    if (d.cross != Cross::F2 && d.cross != Cross::Backcross && d.cross != Cross::DoubledHaploid &&
+        d.cross != Cross::RecombinantInbred)
+        throw SimError("--export rqtl: needs an f2, backcross, dh or ril design");
+    if (d.families != 1) throw SimError("--export rqtl: needs a single line cross (--families 1)");
+    if (!d.line_cross) throw SimError("--export rqtl: needs founders that differ at every marker (--line-cross 1)");
+}
+
+}  // namespace exporting
+
 ExportReport export_rqtl(const Population& pop, const std::filesystem::path& dir)
 {
     const Design& d = pop.design;
-    check_rqtl_design(d);
+    exporting::check_rqtl_design(d);
     const int founder_a = d.cross == Cross::Backcross && d.backcross_parent == 2 ? 1 : 0;
     const int founder_b = 1 - founder_a;
     const auto& markers = pop.genome.markers;
@@ -69,6 +73,13 @@ ExportReport export_rqtl(const Population& pop, const std::filesystem::path& dir
     }
     exporting::finish(out, path);
     return report;
+}
+
+void check_export(const Design& design, const std::string& format)
+{
+    if (format == "rqtl") exporting::check_rqtl_design(design);
+    else if (format == "cp") exporting::check_cp_design(design);
+    else throw SimError("--export " + format + ": rqtl or cp");
 }
 
 void write_export(const Population& pop, const std::filesystem::path& dir, const std::string& format, std::FILE* out)

@@ -10,6 +10,7 @@
 namespace vsim {
 
 struct Population;
+struct Design;
 
 struct ExportReport {
     std::string files;         // names written, blank separated
@@ -24,6 +25,10 @@ ExportReport export_rqtl(const Population& population, const std::filesystem::pa
 // "cross.loc", "cross.map", "cross_phenotypes.csv": an outbred design of two
 // founders and one full-sib family.
 ExportReport export_cp(const Population& population, const std::filesystem::path& dir);
+
+// Throws SimError when `format` is not "rqtl" or "cp" or the design cannot
+// be written in it; called before anything is simulated or written.
+void check_export(const Design& design, const std::string& format);
 
 // Dispatch by format name ("rqtl" or "cp"); prints one line to `out`.
 // Throws SimError for another name or a design the format cannot hold.
