@@ -13,6 +13,15 @@ namespace vimp {
 namespace {
 
 constexpr std::size_t kMaxName = 31;  // name fields of the analysis
+constexpr std::size_t kMaxItems = 50000;  // items of one data-file line the analysis reads
+
+// Words the data file gives a meaning in the parent columns.
+bool reserved_parent_word(const std::string& name)
+{
+    for (const char* w : {"0", "-", "*", "INBRED", "SELFED", "DBHPLD", "-1000", "-777", "-555"})
+        if (name == w) return true;
+    return false;
+}
 
 struct ParLine {
     std::string key, value, comment;
@@ -200,8 +209,14 @@ void check_project(const Project& p)
     for (const auto& n : p.nuisance) check_name("nuisance column", n.name);
     seen.clear();
     const std::size_t words = 2 * static_cast<std::size_t>(p.marker_total());
+    const std::size_t items = 4 + p.nuisance.size() + p.trait_names.size() + words;
+    if (items > kMaxItems)
+        fail(std::to_string(items) + " items per data-file line: the analysis reads at most " +
+             std::to_string(kMaxItems) + " (fewer markers or traits)");
     for (const Line& l : p.lines) {
         check_name("individual", l.name);
+        if (reserved_parent_word(l.name))
+            fail("individual '" + l.name + "': the data file reads this name as a parent code; rename it");
         if (!seen.insert(l.name).second) fail("individual '" + l.name + "' stands twice");
         if (l.alleles.size() != words || l.traits.size() != p.trait_names.size() ||
             l.nuisance.size() != p.nuisance.size())
