@@ -99,6 +99,7 @@ TEST(ImportCp, MalformedFilesNameFileLineAndItemAndWriteNothing)
         {"", "", "mA 0\n", "f.map, line 1, item 'mA': marker before the first 'group' line"},
         {"", "", "group 1\nmA 0\nmB 1\nmC 3\nmA 4\n", "f.map, line 5, item 'mA': marker stands twice"},
         {"o3\n", "o3\no4\n", "", "4 individual names where nind is 3"},
+        {"o3\n", "INBRED\n", "", "f.loc, line 13, item 'INBRED': individual name: the data file reads"},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -145,9 +145,11 @@ TEST(ImportRqtl, MalformedFilesNameFileLineAndItemAndWriteNothing)
         {"y,m1,m2\n,1,1\n,0,5\nabc,A,B\n", "line 4, item 'abc': trait y needs a number or NA"},
         {"id,y,m1,m2\n,,1,1\n,,0,5\nx,1,A,B\nx,2,A,B\n", "individual 'x' stands twice"},
         {"y,m1,m2\n,1,1\n,0,5\n1,\"A,B\n", "line 4: a double quote is not closed"},
-        {"id,y,m1,m2\n,,1,1\n,,0,5\nSELFED,1,A,B\n", "individual 'SELFED': the data file reads this name as a parent code"},
-        {"id,y,m1,m2\n,,1,1\n,,0,5\n0,1,A,B\n", "individual '0': the data file reads this name"},
-        {"id,y,m1,m2\n,,1,1\n,,0,5\nname with blank,1,A,B\n", "individual 'name with blank' holds a blank"},
+        {"id,y,m1,m2\n,,1,1\n,,0,5\nSELFED,1,A,B\n",
+         "line 4, item 'SELFED': individual name: the data file reads this name as a parent code"},
+        {"id,y,m1,m2\n,,1,1\n,,0,5\n0,1,A,B\n", "line 4, item '0': individual name: the data file reads"},
+        {"id,y,m1,m2\n,,1,1\n,,0,5\nname with blank,1,A,B\n", "line 4, item 'name with blank': individual name: holds a blank"},
+        {"y,m1,m 2\n,1,1\n,0,5\n1,A,B\n", "line 1, item 'm 2': marker name: holds a blank"},
     };
     for (const Case& c : cases) {
         write_file(dir / "bad.csv", c.text);

@@ -76,7 +76,11 @@ LocFile read_loc(const std::string& file)
     for (const Row& row : read_words(file)) {
         std::string key, value;
         if (in_names) {
-            for (const auto& c : row.cells) loc.names.push_back(c);
+            for (const auto& c : row.cells) {
+                const std::string problem = name_problem(c, true);
+                if (!problem.empty()) fail_at(file, row.line, c, "individual name: " + problem);
+                loc.names.push_back(c);
+            }
             continue;
         }
         if (lower(row.cells[0]) == "individual" && row.cells.size() >= 2 && lower(row.cells[1]).rfind("names", 0) == 0) {
@@ -99,6 +103,8 @@ LocFile read_loc(const std::string& file)
             if (loc.nind < 0) fail_at(file, row.line, "", "'nind = N' must come before the first locus");
             if (!loc.loci.empty()) close_locus(file, loc, loc.loci.back());
             Locus l{row.cells[0], segregation_type(row.cells[1]), row.line, {}, {}};
+            const std::string problem = name_problem(l.name, false);
+            if (!problem.empty()) fail_at(file, row.line, l.name, "marker name: " + problem);
             if (l.type.name.empty()) fail_at(file, row.line, row.cells[1], "unknown segregation type of locus " + l.name);
             loc.loci.push_back(std::move(l));
             first_code = 2;
@@ -183,6 +189,8 @@ PhenotypeTable phenotypes_for(const std::string& file, LocFile& loc, Tally& tall
             fail(file + ": " + std::to_string(rows.size() - 1) + " rows where the locus file has " +
                  std::to_string(loc.nind) + " individuals and no names to match them by");
         for (std::size_t r = 1; r < rows.size(); ++r) {
+            const std::string problem = name_problem(rows[r].cells[id], true);
+            if (!problem.empty()) fail_at(file, rows[r].line, rows[r].cells[id], "individual name: " + problem);
             loc.names.push_back(rows[r].cells[id]);
             p.lines.push_back(rows[r].line);
             p.cells.push_back(rows[r].cells);

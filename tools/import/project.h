@@ -73,6 +73,10 @@ struct FileNames {
 // into `dir` (created when missing).
 void write_project(const Project& project, const std::filesystem::path& dir, const FileNames& names = {});
 
+// What is wrong with a name for the analysis (blank, comma, semicolon, more
+// than 31 characters; for individuals also the parent codes), or "".
+std::string name_problem(const std::string& name, bool individual);
+
 // Checks that every name fits the analysis (no blank, 31 characters at most,
 // unique among individuals, markers and groups); throws ImportError.
 void check_project(const Project& project);

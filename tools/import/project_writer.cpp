@@ -36,11 +36,8 @@ std::string join(const std::vector<std::string>& words)
 
 void check_name(const std::string& what, const std::string& name)
 {
-    if (name.empty()) fail(what + " without a name");
-    if (name.size() > kMaxName)
-        fail(what + " '" + name + "' has more than " + std::to_string(kMaxName) + " characters");
-    if (name.find_first_of(" \t,;") != std::string::npos)
-        fail(what + " '" + name + "' holds a blank, comma or semicolon");
+    const std::string problem = name_problem(name, what == "individual");
+    if (!problem.empty()) fail(what + " '" + name + "': " + problem);
 }
 
 std::vector<ParLine> parameter_lines(const Project& p)
@@ -186,6 +183,15 @@ void write_map(const Project& p, const std::filesystem::path& path)
 
 }  // namespace
 
+std::string name_problem(const std::string& name, bool individual)
+{
+    if (name.empty()) return "no name";
+    if (name.size() > kMaxName) return "more than " + std::to_string(kMaxName) + " characters";
+    if (name.find_first_of(" \t,;") != std::string::npos) return "holds a blank, comma or semicolon";
+    if (individual && reserved_parent_word(name)) return "the data file reads this name as a parent code; rename it";
+    return "";
+}
+
 int Project::marker_total() const
 {
     int n = 0;
@@ -215,8 +221,6 @@ void check_project(const Project& p)
              std::to_string(kMaxItems) + " (fewer markers or traits)");
     for (const Line& l : p.lines) {
         check_name("individual", l.name);
-        if (reserved_parent_word(l.name))
-            fail("individual '" + l.name + "': the data file reads this name as a parent code; rename it");
         if (!seen.insert(l.name).second) fail("individual '" + l.name + "' stands twice");
         if (l.alleles.size() != words || l.traits.size() != p.trait_names.size() ||
             l.nuisance.size() != p.nuisance.size())

@@ -77,6 +77,8 @@ CrossTable read_header(const Grid& g)
         const std::string& pos = g.cells[2][c];
         if (name.empty()) fail_at(g.file, g.lines[0][c], "", "marker column " + std::to_string(c + 1) + " has no name");
         if (chrom[c].empty()) fail_at(g.file, g.lines[1][c], name, "marker without a chromosome");
+        const std::string problem = name_problem(name, false);
+        if (!problem.empty()) fail_at(g.file, g.lines[0][c], name, "marker name: " + problem);
         if (!is_number(pos)) fail_at(g.file, g.lines[2][c], pos, "position of marker " + name + " is not a number");
         const double cm = std::strtod(pos.c_str(), nullptr);
         if (cm < 0) fail_at(g.file, g.lines[2][c], pos, "negative position of marker " + name);
@@ -256,6 +258,8 @@ Project import_rqtl(const RqtlOptions& o)
         l.cohort = 3;
         l.name = own_id >= 0 ? g.cells[r][static_cast<std::size_t>(own_id)] : "ID" + std::to_string(i + 1);
         if (l.name.empty()) fail_at(g.file, g.lines[r][0], "", "individual without an id");
+        const std::string problem = name_problem(l.name, true);
+        if (!problem.empty()) fail_at(g.file, g.lines[r][0], l.name, "individual name: " + problem);
         l.nuisance = chosen.nuisance_words[i];
         l.traits = chosen.trait_words[i];
         for (int source : map.source) {
