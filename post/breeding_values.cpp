@@ -129,7 +129,7 @@ ValueSummary summarise_values(const PostState& st, const std::vector<double>& x)
     return out;
 }
 
-void breeding_values(const PostState& st)
+void breeding_values(const PostState& st, std::vector<std::vector<BvRow>>* kept)
 {
     rrule(3, kRuleWidth, 1);
     rprint("CALCULATION OF GENOTYPIC AND BREEDING VALUES");
@@ -143,6 +143,7 @@ void breeding_values(const PostState& st)
     const std::vector<RowSlot> flags = region_flags(st);
     BvCsv csv(st);
     int undefined = 0;
+    if (kept) kept->assign(st.par.n_traits, {});
     for (int t = 0; t < st.par.n_traits; ++t) {
         BvTraitFile brv(st, t);
         for (int i = 0; i < W; ++i) {
@@ -152,6 +153,7 @@ void breeding_values(const PostState& st)
             undefined += row.undefined;
             brv.write(row);
             csv.add(t, row);
+            if (kept) (*kept)[t].push_back(row);
         }
     }
     csv.write();

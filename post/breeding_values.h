@@ -48,8 +48,10 @@ struct ValueSummary {
 };
 ValueSummary summarise_values(const PostState& st, const std::vector<double>& x);
 
-// The tables and files of all traits.
-void breeding_values(const PostState& st);
+struct BvRow;
+// The tables and files of all traits; `kept` (when given) receives the
+// written rows per trait.
+void breeding_values(const PostState& st, std::vector<std::vector<BvRow>>* kept = nullptr);
 // "cohortsT<k>.var" for every trait (VARgroup on).
 void cohort_variances(const PostState& st);
 

@@ -1,5 +1,6 @@
 // Ruvane: the order of a post-processing run, from the parameter file and
 // the sample files to the summaries.
+#include <chrono>
 #include <cstdio>
 #include <new>
 
@@ -14,6 +15,7 @@
 #include "post/params.h"
 #include "post/qtl_number.h"
 #include "post/regions.h"
+#include "post/report/report.h"
 #include "post/ruvane.h"
 #include "post/sample_readers.h"
 #include "post/summary.h"
@@ -123,15 +125,17 @@ bool read_samples(PostState& st, ShortSamples short_samples)
     return true;
 }
 
-void convergence_section(PostState& st)
+std::vector<ChainEss> convergence_section(PostState& st)
 {
     st.chain_names = chain_names(st.par.n_traits);
     rstars(4, kRuleWidth, 0);
     rprint("\nCONVERGENCE ISSUES");
     rstars(1, kRuleWidth, 0);
     calc_burnin(st, false);
-    print_ess_table(st, chains_ess(st));
+    std::vector<ChainEss> chains = chains_ess(st);
+    print_ess_table(st, chains);
     if (st.par.qtl_on()) calc_convergence_rate(st);
+    return chains;
 }
 
 void qtl_inferences(PostState& st)
@@ -167,6 +171,8 @@ void print_finish(const std::string& start)
 bool run_post_processing(PostState& st, const std::string& par_file, ShortSamples short_samples)
 {
     const std::string start = vsk::datetime_text();
+    const auto clock_start = std::chrono::steady_clock::now();
+    ReportInputs report{par_file, start, 0.0, {}, {}};
     rstars(0, kRuleWidth, 1);
     print_time_line("START: ", start);
     rstars(0, kRuleWidth, 1);
@@ -185,7 +191,7 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
         print_finish(start);
         return false;
     }
-    convergence_section(st);
+    report.ess = convergence_section(st);
 
     section_banner("POSTERIOR INFERENCE  GENERAL VARIABLES");
     print_genpar_summary(st);
@@ -194,12 +200,16 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
     if (st.par.qtl_on()) qtl_inferences(st);
     if (st.par.fpm_on()) number_of_fpm_genes(st);
     if (st.par.qtl_on() || st.par.fpm_on() || st.par.tim_on()) {
-        breeding_values(st);
+        breeding_values(st, &report.values);
         if (st.par.VARgroup) cohort_variances(st);
     }
     if (st.par.qtl_on()) CalcQtlHaplotype(st);
 
     XmlSummarizeRuvaneOutput(st.project_dir, start);
+    if (report_enabled()) {
+        report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clock_start).count();
+        write_report(st, report);
+    }
     reset_state(st);
     print_finish(start);
     return true;

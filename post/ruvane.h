@@ -18,6 +18,9 @@ namespace rvn {
 RUVANE_API int Ruvane(const std::string& project_dir, const std::string& par_file,
                       bool after_analysis = false);
 
+// Whether a post-processing run writes "report.html" (default on).
+RUVANE_API void set_ruvane_report(bool on);
+
 // Redirects the post-processing console stream to a file (appending). When
 // the file cannot be opened the stream stays standard output.
 RUVANE_API void set_ruvanedll_console_fp(const std::string& path);

@@ -25,10 +25,15 @@ bool parse_command_line(int argc, char** argv, CommandLine& line)
 {
     for (int i = 1; i < argc; i += 2) {
         const char* word = argv[i];
+        if (std::strcmp(word, "--no-report") == 0) {
+            line.report = false;
+            --i;  // a switch without a value
+            continue;
+        }
         const char option = word[0] == '-' ? word[1] : '\0';
         const bool known = option == 'd' || option == 'D' || option == 'p' || option == 'P';
         if (!known || i + 1 >= argc) {
-            std::printf("\nUsage: %s [-d working_directory] [-p parameter_file]", argv[0]);
+            std::printf("\nUsage: %s [-d working_directory] [-p parameter_file] [--no-report]", argv[0]);
             return false;
         }
         if (option == 'd' || option == 'D')

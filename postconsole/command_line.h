@@ -1,5 +1,5 @@
 // Command line of the post-processing program: optional pairs
-// -d working_directory and -p parameter_file.
+// -d working_directory and -p parameter_file, and the switch --no-report.
 #pragma once
 
 #include <string>
@@ -9,13 +9,15 @@ namespace rvc {
 struct CommandLine {
     std::string project_dir;               // current directory unless -d
     std::string par_file = "voskara.par";  // relative to the project directory
+    bool report = true;                    // write report.html (off: --no-report)
 };
 
 // The current working directory; when it cannot be read, the runtime's error
 // text is printed after "getcwd error" and "." is used.
 std::string current_directory();
 
-// Reads the option pairs behind the program name. Only the second character
+// Reads the option pairs behind the program name ("--no-report" stands
+// alone and switches the report off). Only the second character
 // of an option word counts; d/D set the directory, p/P the parameter file; a
 // later pair overrides an earlier one. A word that does not start with "-",
 // has another second character, or has no value behind it prints the usage

@@ -15,6 +15,7 @@ int run(int argc, char** argv)
     line.project_dir = rvc::current_directory();
     if (!rvc::parse_command_line(argc, argv, line)) return 1;
     if (!rvc::enter_project_directory(line.project_dir)) return 1;
+    rvn::set_ruvane_report(line.report);
     rvn::Ruvane(line.project_dir, line.par_file);
     std::printf("\n");
     for (int i = 0; i < 80; ++i) std::putchar('-');
