@@ -32,7 +32,11 @@ svg{background:#fff}svg text{font-size:10px;fill:#333}svg .label{font-size:11px}
 .density{stroke:#1f4e79;fill:none;stroke-width:1.5}.priorline{stroke:#888;fill:none;stroke-dasharray:4 3}
 .hpi{fill:none;stroke-dasharray:6 3}.genome{stroke:#c0392b}.group90{stroke:#e67e22}.group95{stroke:#8e44ad}
 .region{fill:#f6e3a1;fill-opacity:.7}.marker{stroke:#555}.ind{fill:#1f4e79;fill-opacity:.6}
-.file{font-family:monospace}a{color:#1f4e79}
+.file{font-family:monospace}
+.legend{font-size:.9em}.key{display:inline-block;width:1.6em;height:.7em;margin:0 .3em 0 .8em;vertical-align:middle}
+.k-density{border-top:2px solid #1f4e79}.k-prior{border-top:2px dashed #888}.k-genome{border-top:2px dashed #c0392b}
+.k-group90{border-top:2px dashed #e67e22}.k-group95{border-top:2px dashed #8e44ad}.k-region{background:#f6e3a1}
+.k-marker{width:2px;height:.8em;background:#555}a{color:#1f4e79}
 )";
 
 std::string navigation(const std::string& body)

@@ -74,8 +74,8 @@ std::string trace_plot(const PostState& st, int column, int burnin_iteration)
             hi = std::max(hi, ys.back());
         }
     }
-    Plot plot(300, 130, st.s.iteration.front(), st.s.iteration.back(), lo, hi);
-    plot.axes("iteration", "", 3, 3);
+    Plot plot(300, 130, st.s.iteration.front(), st.s.iteration.back(), lo - 0.05 * (hi - lo), hi + 0.05 * (hi - lo));
+    plot.axes("iteration", "", 3, 4);
     plot.band(st.s.iteration.front(), burnin_iteration, "burnin", "burn-in");
     plot.line(xs, ys, "trace");
     return plot.svg("trace of " + chain_name(st, column));

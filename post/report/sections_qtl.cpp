@@ -139,9 +139,13 @@ std::string qtl_number_section(const PostState& st)
 std::string intensity_section(const PostState& st)
 {
     if (!st.par.qtl_on() || st.n_post <= 0) return "";
-    std::string out = "<section id=\"intensity\"><h2>QTL intensity along the map</h2><p>Posterior QTL intensity per cM "
-                      "(dark line), prior intensity (dashed), HPI thresholds (genome 90 % red, group 90 % orange, "
-                      "group 95 % purple), marked regions shaded, markers as ticks.</p>";
+    std::string out = "<section id=\"intensity\"><h2>QTL intensity along the map</h2><p>Posterior QTL intensity per "
+                      "cM against the prior intensity, with the highest-posterior-intensity (HPI) thresholds; a run "
+                      "of bins above the genome HPI90 threshold is a marked region.</p><p class=\"legend\">"
+                      "<span class=\"key k-density\"></span>posterior <span class=\"key k-prior\"></span>prior "
+                      "<span class=\"key k-genome\"></span>genome HPI90 <span class=\"key k-group90\"></span>group "
+                      "HPI90 <span class=\"key k-group95\"></span>group HPI95 <span class=\"key k-region\"></span>"
+                      "marked region <span class=\"key k-marker\"></span>marker</p>";
     int panels = 0;
     for (std::size_t g = 0; g < st.groups.size(); ++g) {
         const ChromGroup& grp = st.groups[g];

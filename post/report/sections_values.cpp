@@ -22,7 +22,7 @@ std::string value_plot(const std::vector<BvRow>& rows, int t)
         ylo = std::min(ylo, r.sum);
         yhi = std::max(yhi, r.sum);
     }
-    Plot plot(420, 300, lo, hi, ylo, yhi);
+    Plot plot(420, 300, lo, hi, ylo, yhi, 0.05);
     plot.axes("value of the QTL regions", "total value", 5, 5);
     for (const BvRow& r : rows)
         plot.point(region_total(r), r.sum, "ind", r.name + format(": regions %.3f, total %.3f", region_total(r), r.sum));

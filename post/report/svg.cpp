@@ -78,11 +78,13 @@ std::string label_of(double v)
 
 }  // namespace
 
-Plot::Plot(int width, int height, double x0, double x1, double y0, double y1)
+Plot::Plot(int width, int height, double x0, double x1, double y0, double y1, double pad)
     : width_(width), height_(height), x0_(x0), x1_(x1), y0_(y0), y1_(y1)
 {
     widen(x0_, x1_);
     widen(y0_, y1_);
+    const double dx = (x1_ - x0_) * pad, dy = (y1_ - y0_) * pad;
+    x0_ -= dx, x1_ += dx, y0_ -= dy, y1_ += dy;
 }
 
 double Plot::x(double value) const

@@ -21,7 +21,7 @@ class Plot {
 public:
     // A figure of width x height pixels; the data area leaves room for the
     // tick labels. Ranges with lo == hi are widened.
-    Plot(int width, int height, double x0, double x1, double y0, double y1);
+    Plot(int width, int height, double x0, double x1, double y0, double y1, double pad = 0.0);
 
     double x(double value) const;
     double y(double value) const;

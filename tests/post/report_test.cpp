@@ -255,7 +255,8 @@ TEST(Report, SectionsAppearOnlyWithTheirInputs)
 }
 
 // The report as a person sees it: a headless browser renders it to PNG; the
-// picture is kept under report_artifacts/ of the test's working directory.
+// picture and the page are kept under report_artifacts/ of the test's
+// working directory.
 TEST(ReportRenderCli, HeadlessBrowserRendersTheReport)
 {
     std::string browser;
@@ -278,6 +279,8 @@ TEST(ReportRenderCli, HeadlessBrowserRendersTheReport)
     const std::string bytes = testsupport::read_file(png);
     ASSERT_GT(bytes.size(), 20000u) << "a blank page compresses to a few kB";
     EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    std::filesystem::copy_file(run.dir / "report.html", artifacts / "report.html",
+                               std::filesystem::copy_options::overwrite_existing);
 }
 
 }  // namespace
