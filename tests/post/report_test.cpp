@@ -254,6 +254,22 @@ TEST(Report, SectionsAppearOnlyWithTheirInputs)
     EXPECT_FALSE(std::filesystem::exists(batch.dir / "report.html"));
 }
 
+TEST(ReportCli, ProgramWritesTheReportUnlessToldNot)
+{
+    testsupport::TempDir dir;
+    posttest::write_project(dir.path(), seeded_design());
+    const std::string program = testsupport::program("ruvane_console");
+    testsupport::RunResult run = testsupport::run_command(program + " --no-report -d " + dir.str() + " 2>&1");
+    EXPECT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "report.html"));
+    run = testsupport::run_command(program + " -d " + dir.str() + " 2>&1");
+    EXPECT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(dir / "report.html"));
+    run = testsupport::run_command(program + " -d " + dir.str() + " --no-report -x 2>&1");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.output.find("[-p parameter_file] [--no-report]"), std::string::npos) << run.output;
+}
+
 // The report as a person sees it: a headless browser renders it to PNG; the
 // picture and the page are kept under report_artifacts/ of the test's
 // working directory.
