@@ -20,7 +20,8 @@ std::string files_section(const PostState& st);
 std::string file_link(const PostState& st, const std::string& file);
 // Target effective chain size of the parameter file (0: none).
 int target_ess(const PostState& st, const std::string& par_file);
-// Interpretation of a 2 ln(BF) value, as in the console legend.
-const char* evidence(double two_ln_bf);
+// Interpretation of a 2 ln(BF) value, with the classes of the console legend;
+// a negative value gets the class of its size "for fewer" QTL.
+std::string evidence(double two_ln_bf);
 
 }  // namespace rvn::report

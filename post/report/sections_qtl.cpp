@@ -112,11 +112,14 @@ std::string quantiles(const PostState& st, const Region& r, int c)
 
 }  // namespace
 
-const char* evidence(double two_ln_bf)
+std::string evidence(double two_ln_bf)
 {
-    if (two_ln_bf > 10.0) return "decisive";
-    if (two_ln_bf > 5.0) return "strong";
-    if (two_ln_bf > 2.0) return "positive";
+    // A negative value is the same evidence for the smaller model.
+    const double v = std::fabs(two_ln_bf);
+    const char* against = two_ln_bf < 0.0 ? " for fewer" : "";
+    if (v > 10.0) return std::string("decisive") + against;
+    if (v > 5.0) return std::string("strong") + against;
+    if (v > 2.0) return std::string("positive") + against;
     return "hardly any";
 }
 

@@ -24,6 +24,9 @@ std::string value_plot(const std::vector<BvRow>& rows, int t)
     }
     Plot plot(420, 300, lo, hi, ylo, yhi, 0.05);
     plot.axes("value of the QTL regions", "total value", 5, 5);
+    // Total = regions: points above this line owe the rest to the polygenic parts.
+    const double d0 = std::max(lo, ylo), d1 = std::min(hi, yhi);
+    if (d1 > d0) plot.line({d0, d1}, {d0, d1}, "priorline");
     for (const BvRow& r : rows)
         plot.point(region_total(r), r.sum, "ind", r.name + format(": regions %.3f, total %.3f", region_total(r), r.sum));
     return plot.svg(format("total against QTL-region value, trait %d", t + 1));

@@ -52,8 +52,9 @@ std::vector<double> nice_ticks(double lo, double hi, int wanted)
             step = m * magnitude;
             break;
         }
-    for (double t = std::ceil(lo / step - 1e-9) * step; t <= hi + step * 1e-9; t += step)
-        ticks.push_back(std::fabs(t) < step * 1e-9 ? 0.0 : t);
+    // Multiples of the step, not sums of it, so no rounding drift builds up.
+    for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9; k += 1.0)
+        ticks.push_back(k == 0.0 ? 0.0 : k * step);
     return ticks;
 }
 

@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "post/console.h"
+#include "post/report/sections.h"
+#include "post/report/svg.h"
 #include "post/report_xml.h"
 #include "post/ruvane.h"
 #include "post/sample_project.h"
@@ -232,6 +234,28 @@ TEST(Report, NumbersEqualTheTextOutputs)
         EXPECT_LE(total, previous) << "highest total first";
         previous = total;
     }
+}
+
+TEST(Report, EvidenceClassesAndPlotClamping)
+{
+    const std::pair<double, const char*> cases[] = {{0.0, "hardly any"},       {2.0, "hardly any"},
+                                                    {2.2, "positive"},         {5.1, "strong"},
+                                                    {10.5, "decisive"},        {-1.5, "hardly any"},
+                                                    {-3.0, "positive for fewer"}, {-23.1, "decisive for fewer"}};
+    for (const auto& [value, text] : cases) EXPECT_EQ(rvn::report::evidence(value), text) << value;
+
+    // Values off the axes, infinite or NaN stay inside the frame.
+    const rvn::report::Plot plot(200, 100, 0.0, 10.0, 0.0, 1.0);
+    for (double v : std::vector<double>{-1e9, -1.0, 0.0, 5.0, 10.0, 1e9, INFINITY, NAN}) {
+        EXPECT_GE(plot.x(v), 0.0);
+        EXPECT_LE(plot.x(v), 200.0);
+        EXPECT_GE(plot.y(v), 0.0);
+        EXPECT_LE(plot.y(v), 100.0);
+    }
+    EXPECT_LT(plot.y(1.0), plot.y(0.0)) << "larger values higher up";
+    EXPECT_EQ(rvn::report::escape("a<b & \"c\">"), "a&lt;b &amp; &quot;c&quot;&gt;");
+    EXPECT_EQ(rvn::report::nice_ticks(0.0, 100.0, 5), (std::vector<double>{0.0, 20.0, 40.0, 60.0, 80.0, 100.0}));
+    EXPECT_EQ(rvn::report::nice_ticks(-0.013, 0.022, 4), (std::vector<double>{-0.01, 0.0, 0.01, 0.02}));
 }
 
 TEST(Report, SectionsAppearOnlyWithTheirInputs)
