@@ -63,7 +63,7 @@ std::string report_html(const PostState& st, const ReportInputs& in)
     using namespace report;
     std::string body = header_section(st, in) + convergence_section(st, in) + qtl_number_section(st) +
                        intensity_section(st) + regions_section(st) + values_section(st, in) + files_section(st);
-    const std::string project = escape(std::filesystem::path(st.project_dir).filename().string());
+    const std::string project = escape(project_name(st));
     return "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\"><head><meta charset=\"utf-8\"/>"
            "<title>QTL report: " + project + "</title><style>" + kStyle + "</style></head><body><h1>QTL report: " +
            project + "</h1>" + navigation(body) + body + "</body></html>\n";

@@ -16,6 +16,9 @@ std::string regions_section(const PostState& st);
 std::string values_section(const PostState& st, const ReportInputs& in);
 std::string files_section(const PostState& st);
 
+// Name of the project directory (its last path component, "." and a
+// trailing "/" resolved).
+std::string project_name(const PostState& st);
 // A link to a file of the project directory when it exists, else its name.
 std::string file_link(const PostState& st, const std::string& file);
 // Target effective chain size of the parameter file (0: none).

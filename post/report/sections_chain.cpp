@@ -87,7 +87,7 @@ std::string header_section(const PostState& st, const ReportInputs& in)
 {
     const PostParams& p = st.par;
     std::string out = "<section id=\"run\"><h2>Project and chain</h2><table class=\"facts\">";
-    out += fact("project", escape(std::filesystem::path(st.project_dir).filename().string()));
+    out += fact("project", escape(project_name(st)));
     out += fact("parameter file", file_link(st, in.par_file));
     if (!p.datafile.empty()) out += fact("data file", file_link(st, p.datafile));
     if (!p.mapfile.empty()) out += fact("map file", file_link(st, p.mapfile));
@@ -141,6 +141,16 @@ std::string convergence_section(const PostState& st, const ReportInputs& in)
     if (target > 0) out += format(" Target ECS: %d; ", target) + format("%d chain(s) below it or too short.", low);
     out += "</p>" + table + "</tbody></table><div class=\"grid\">" + plots + "</div></section>";
     return out;
+}
+
+std::string project_name(const PostState& st)
+{
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::absolute(st.project_dir.empty() ? "." : st.project_dir, ec);
+    dir = dir.lexically_normal();
+    if (!dir.has_filename()) dir = dir.parent_path();
+    const std::string name = dir.filename().string();
+    return name.empty() ? st.project_dir : name;
 }
 
 int target_ess(const PostState& st, const std::string& par_file)

@@ -253,6 +253,11 @@ TEST(Report, EvidenceClassesAndPlotClamping)
         EXPECT_LE(plot.y(v), 100.0);
     }
     EXPECT_LT(plot.y(1.0), plot.y(0.0)) << "larger values higher up";
+    rvn::PostState st;
+    for (const char* dir : {"/data/orchard", "/data/orchard/", "/data/orchard/."}) {
+        st.project_dir = dir;
+        EXPECT_EQ(rvn::report::project_name(st), "orchard") << dir;
+    }
     EXPECT_EQ(rvn::report::escape("a<b & \"c\">"), "a&lt;b &amp; &quot;c&quot;&gt;");
     EXPECT_EQ(rvn::report::nice_ticks(0.0, 100.0, 5), (std::vector<double>{0.0, 20.0, 40.0, 60.0, 80.0, 100.0}));
     EXPECT_EQ(rvn::report::nice_ticks(-0.013, 0.022, 4), (std::vector<double>{-0.01, 0.0, 0.01, 0.02}));
