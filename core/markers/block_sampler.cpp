@@ -24,11 +24,46 @@ struct Node {
     int value(int config) const { return bit < 0 ? v[0] : v[(config >> bit) & 1]; }
 };
 
+// Log-odds of no change, log(1 - r) - log(r) with r at least 1e-6, between
+// the rows near a block, computed once per block for both matrices. A
+// configuration's weight gains it for every pair of consecutive known SI
+// that agree; log r, common to every configuration, is left out.
+struct BlockLinks {
+    static constexpr int kSpan = 40;
+    static constexpr int kMargin = 8;
+    const Par* par = nullptr;
+    int base = 0, size = 0;
+    double link[2][kSpan][kSpan];
+
+    static double of(double r)
+    {
+        r = std::max(1e-6, r);
+        return std::log(1.0 - r) - std::log(r);
+    }
+    void build(const Par& p, const PhaseBlock& b)
+    {
+        par = &p;
+        base = std::max(b.lower_row, b.first_row - kMargin);
+        size = std::min(b.upper_row, b.last_row + kMargin) - base + 1;
+        size = std::clamp(size, 0, kSpan);
+        for (int u = 0; u < size; ++u)
+            for (int v = u; v < size; ++v)
+                for (int s = 0; s < 2; ++s)
+                    link[s][u][v] = link[s][v][u] = of(row_recombination(p, base + u, base + v, s));
+    }
+    double get(int row_a, int row_b, int selfing) const
+    {
+        const int u = row_a - base, v = row_b - base;
+        if (u >= 0 && v >= 0 && u < size && v < size) return link[selfing][u][v];
+        return of(row_recombination(*par, row_a, row_b, selfing));
+    }
+};
+
 // Accumulates the transition terms of one SI chain into the configuration
 // weights; pairs of fixed nodes are the same for every configuration and
 // are skipped.
 struct ChainWalk {
-    const Par& par;
+    const BlockLinks& links;
     int selfing;
     double* logw;
     int n_config;
@@ -37,9 +72,8 @@ struct ChainWalk {
     void add(const Node& n)
     {
         if (prev.row >= 0 && (prev.bit >= 0 || n.bit >= 0)) {
-            const double r = std::max(1e-6, row_recombination(par, prev.row, n.row, selfing));
-            const double change = std::log(r), keep = std::log(1.0 - r);
-            for (int c = 0; c < n_config; ++c) logw[c] += prev.value(c) != n.value(c) ? change : keep;
+            const double keep = links.get(prev.row, n.row, selfing);
+            for (int c = 0; c < n_config; ++c) logw[c] += prev.value(c) == n.value(c) ? keep : 0.0;
         }
         prev = n;
     }
@@ -93,12 +127,12 @@ int het_index_of_row(const PhaseModel& m, int row, const int* het, int h)
 }
 
 // i's own chain on `side`: variable nodes at its het loci.
-void weigh_own_side(const PhaseModel& m, int i, int side, const PhaseBlock& b, const int* het, int h, double* logw,
-                    int n_config)
+void weigh_own_side(const PhaseModel& m, const BlockLinks& links, int i, int side, const PhaseBlock& b,
+                    const int* het, int h, double* logw, int n_config)
 {
     const Obs& o = m.ind(i);
     const int p = side_parent(o, side);
-    ChainWalk w{*m.par, selfing_matrix(o), logw, n_config, Node{}};
+    ChainWalk w{links, selfing_matrix(o), logw, n_config, Node{}};
     add_left_anchor(w, m, i, side, b);
     for (int row = b.first_row; row <= b.last_row; ++row) {
         const int j = het_index_of_row(m, row, het, h);
@@ -127,10 +161,10 @@ void weigh_own_side(const PhaseModel& m, int i, int side, const PhaseBlock& b, c
 
 // Chain of offspring o on `side` (inherited from i): o's SI flips with i's
 // phase at i's het loci.
-void weigh_offspring_side(const PhaseModel& m, int i, int o, int side, const PhaseBlock& b, const int* het, int h,
-                          double* logw, int n_config)
+void weigh_offspring_side(const PhaseModel& m, const BlockLinks& links, int i, int o, int side, const PhaseBlock& b,
+                          const int* het, int h, double* logw, int n_config)
 {
-    ChainWalk w{*m.par, selfing_matrix(m.ind(o)), logw, n_config, Node{}};
+    ChainWalk w{links, selfing_matrix(m.ind(o)), logw, n_config, Node{}};
     add_left_anchor(w, m, o, side, b);
     for (int row = b.first_row; row <= b.last_row; ++row) {
         const int j = het_index_of_row(m, row, het, h);
@@ -211,18 +245,30 @@ int block_het_loci(const PhaseModel& m, int i, const PhaseBlock& b, int* het)
     return h;
 }
 
-void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
+namespace {
+
+void block_weights(const PhaseModel& m, const BlockLinks& links, int i, const PhaseBlock& b, const int* het, int h,
+                   double* logw)
 {
     const int n_config = 1 << h;
     std::fill(logw, logw + n_config, 0.0);
     const Obs& o = m.ind(i);
     for (int side = 0; side < 2; ++side)
-        if (side_weighed(m, i, side)) weigh_own_side(m, i, side, b, het, h, logw, n_config);
+        if (side_weighed(m, i, side)) weigh_own_side(m, links, i, side, b, het, h, logw, n_config);
     for (int c = o.pfP; c > 0; c = m.ind(c).pSb)
-        if (side_weighed(m, c, 0)) weigh_offspring_side(m, i, c, 0, b, het, h, logw, n_config);
+        if (side_weighed(m, c, 0)) weigh_offspring_side(m, links, i, c, 0, b, het, h, logw, n_config);
     for (int c = o.mfP; c > 0; c = m.ind(c).mSb)
-        if (side_weighed(m, c, 1)) weigh_offspring_side(m, i, c, 1, b, het, h, logw, n_config);
+        if (side_weighed(m, c, 1)) weigh_offspring_side(m, links, i, c, 1, b, het, h, logw, n_config);
     weigh_own_alleles(m, i, het, h, logw, n_config);
+}
+
+}  // namespace
+
+void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
+{
+    BlockLinks links;
+    links.build(*m.par, b);
+    block_weights(m, links, i, b, het, h, logw);
 }
 
 void set_block_config(const PhaseModel& m, int i, const int* het, int h, int config)
@@ -277,15 +323,17 @@ int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
     if (start == size) start = 0;
     int het[kMaxBlockLoci];
     double logw[1 << kMaxBlockLoci];
+    BlockLinks links;
     const bool joint = founders && joint_qtl_sampler != nullptr && m.par->indicQTL == 1;
     for (int first = start; first + size <= n_loci; first += size) {
         const PhaseBlock b = make_phase_block(m, first, first + size - 1);
         if (joint && block_holds_qtl_row(m, b) && joint_qtl_sampler(m, b, rng)) continue;
+        links.build(*m.par, b);
         for (int i = 1; i <= m.n_ind(); ++i) {
             if (!eligible(m, i, founders)) continue;
             const int h = block_het_loci(m, i, b, het);
             if (h == 0) continue;
-            marker_block_weights(m, i, b, het, h, logw);
+            block_weights(m, links, i, b, het, h, logw);
             set_block_config(m, i, het, h, draw_config(logw, 1 << h, rng.uniform()));
         }
     }
