@@ -69,6 +69,12 @@ VOSKARA_API int WritePredictions();
 // ---- markers ----
 
 // ---- qtl ----
+// One call of the QTL model: mode 0 prepares it before the chain (and builds
+// the random initial model), 1 runs one sweep, 2 the last sweep. `position`
+// is the fixed QTL position of an IBD analysis.
+VOSKARA_API void SampleQTL(int mode, double position);
+// "INITIAL VALUES (QTL-related)" of "check.log".
+VOSKARA_API void WriteInitialQTLValues();
 
 // ---- polygenic ----
 
