@@ -65,7 +65,7 @@ void move_gpo_rows(QtlModel& m, const std::vector<int>& source, int rows)
         buf.resize(static_cast<std::size_t>(hi - lo + 1) * static_cast<std::size_t>(n));
         for (int r = lo; r <= hi; ++r) std::copy((*t)[r], (*t)[r] + n, buf.data() + static_cast<std::size_t>(r - lo) * n);
         for (int r = lo; r <= hi; ++r) {
-            const int src = source[static_cast<std::size_t>(r)];
+            const int src = r < rows ? source[static_cast<std::size_t>(r)] : -1;
             if (src == r) continue;
             if (src < 0)
                 std::fill((*t)[r], (*t)[r] + n, kUnknown);

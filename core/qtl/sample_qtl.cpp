@@ -57,7 +57,7 @@ void prepare_work(QtlModel& m)
 // with IBD positions stops the run before the chain.
 void refuse_ibd_positions(const Par& p)
 {
-    if (p.npos <= 0) return;
+    if (p.indicQTL != 1 || p.npos <= 0) return;
     cprint("\nERROR: QTL analysis with founder IBD positions (fibdfile) is not available in this version");
     cprint("\nRemove 'fibdfile' from the parameter file (or set it to NA) to map QTL from the markers");
     abort_voskara();
