@@ -13,6 +13,7 @@ std::vector<Gene> tempgene;
 std::vector<Polygene> polygene;
 std::vector<FinalProgRec> FinalProg;
 Boundary boundary;
+MarkerPhases mph;
 
 Table<int> GPOarray0;
 Table<int> GPOarray1;
