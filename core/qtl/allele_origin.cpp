@@ -17,7 +17,7 @@ namespace {
 constexpr int kOptions = 4;
 constexpr double kMinTransRf = 1e-6;
 
-const Table<int>& gpo_side(const QtlModel& m, int side) { return side == 0 ? m.gpo0 : m.gpo1; }
+const SiTable& gpo_side(const QtlModel& m, int side) { return side == 0 ? m.gpo0 : m.gpo1; }
 
 bool selfed_or_dh(const Obs& ind) { return ind.mot == kSelfed || ind.mot == kDbhpld; }
 
@@ -101,7 +101,7 @@ void window(const QtlModel& m, int row, int c, int side, int& left, int& right)
     const Gene& g = m.gene[static_cast<std::size_t>(m.w.row_index[static_cast<std::size_t>(row)])];
     int first, last;
     chromosome_rows(m, g, first, last);
-    const Table<int>& t = gpo_side(m, side);
+    const SiTable& t = gpo_side(m, side);
     left = right = row;
     for (int r = row - 1; r >= first; --r)
         if (t[r][c] != kUnknown) {
@@ -119,7 +119,7 @@ void window(const QtlModel& m, int row, int c, int side, int& left, int& right)
 // recombination fractions between consecutive informative rows.
 double prob_trans(const QtlModel& m, const Gene& g, int c, int side, int left, int right, bool mendel)
 {
-    const Table<int>& t = gpo_side(m, side);
+    const SiTable& t = gpo_side(m, side);
     const Obs& ind = m.o[static_cast<std::size_t>(c)];
     const bool selfed = ind.mot == kSelfed;
     if (mendel && left == right && left == g.lcsrow) {
@@ -228,6 +228,12 @@ void compute_het_flags(QtlModel& m)
 {
     const int markers = std::min(m.p.n_markers, static_cast<int>(m.mrk.size()));
     m.w.het.assign(markers, m.p.n_individuals, 0);
+    const Table<signed char>& flags = m.mph.heterozygous;
+    if (flags.rows() >= markers && flags.cols() >= m.p.n_individuals) {
+        for (int k = 0; k < markers; ++k)
+            for (int c = 0; c < m.p.n_individuals; ++c) m.w.het[k][c] = flags[k][c] == 1;
+        return;
+    }
     for (int k = 0; k < markers; ++k) {
         const Mrkrlcs& mk = m.mrk[static_cast<std::size_t>(k)];
         if (mk.allele1.size() < static_cast<std::size_t>(m.p.n_individuals)) continue;

@@ -25,7 +25,7 @@ void count(int* acc, bool accepted, bool other_interval)
 
 // Nearest informative row beyond `row` in direction `step` within the
 // chromosome rows [first, last]; `row` itself when there is none.
-int informative_beyond(const Table<int>& t, int c, int row, int step, int first, int last)
+int informative_beyond(const SiTable& t, int c, int row, int step, int first, int last)
 {
     for (int r = row + step; r >= first && r <= last; r += step)
         if (t[r][c] != kUnknown) return r;
@@ -48,7 +48,7 @@ double transmission_terms(const QtlModel& m, const Gene& g, int lo_marker, int h
         const bool self = ind.mot == kSelfed || ind.mot == kDbhpld;
         int l0 = 0, r0 = 0;
         for (int side = 0; side < 2; ++side) {
-            const Table<int>& t = side == 0 ? m.gpo0 : m.gpo1;
+            const SiTable& t = side == 0 ? m.gpo0 : m.gpo1;
             const int l = informative_beyond(t, c, row_lo, -1, first, last);
             const int r = informative_beyond(t, c, row_hi, +1, first, last);
             if (side == 0) {

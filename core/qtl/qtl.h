@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/markers/phases_rows.h"
 #include "core/numeric/linalg.h"
 #include "core/numeric/rng.h"
 #include "core/state/records.h"
@@ -50,14 +51,11 @@ struct QtlWork {
     std::vector<int> row_kind, row_index;
     std::vector<double> row_pos;
     std::vector<int> marker_row;        // row of every marker
-    std::vector<int> perm_scratch;
     // Descendants of every individual (processing order, final offspring
     // left out): desc[desc_start[c] .. desc_start[c + 1]) for individual c + 1.
     std::vector<int> desc_start, desc;
     std::vector<int> founder_index;     // per individual (0-based): founder k, or -1
     std::vector<double> weights;        // option weights of one draw
-    std::vector<std::int8_t> gpo_row;   // one row of GPOarray, for moving rows
-    std::vector<int> gpo_row_int;
     // Marker heterozygosity per marker x individual (SELFED/DBHPLD windows).
     Table<std::int8_t> het;
     // Phenotype log-likelihood per individual and genotype code.
@@ -90,10 +88,12 @@ struct QtlModel {
     std::vector<Mrkrlcs>& mrk;
     std::vector<Gene>& gene;
     std::vector<Gene>& temp;
-    Table<int>& gpo0;
-    Table<int>& gpo1;
+    SiTable& gpo0;
+    SiTable& gpo1;
     Boundary& b;
     std::vector<FinalProgRec>& fp;
+    std::vector<Mrkrlcs2>& mrk2;   // row of every marker (mrk2[k].index)
+    MarkerPhases& mph;             // heterozygosity flags, QTL rows of the order
     int* acc_pos;      // [24]
     int* acc_rj;       // [4]
     int* acc_pv;       // [4]
@@ -133,6 +133,7 @@ void draw_frequencies(QtlModel& m, Gene& g);
 int find_qtl_interval(QtlModel& m, int c, double pos);
 void recompute_rf(QtlModel& m, int s);
 void rebuild_locus_order(QtlModel& m);
+void start_locus_order(QtlModel& m);
 double min_distance(const QtlModel& m, int s, double pos);
 double rf_rows(const QtlModel& m, int u, int v, bool selfed);
 

@@ -43,9 +43,6 @@ void trim_initial_count(QtlModel& m)
 void prepare_work(QtlModel& m)
 {
     QtlWork& w = m.w;
-    w.row_kind.clear();
-    w.row_index.clear();
-    w.row_pos.clear();
     init_qtl_slots(m);
     compute_het_flags(m);
     build_descendants(m);
@@ -71,7 +68,7 @@ void mode_zero(QtlModel& m)
     m.w.marginal = !(prior_draw_setting(p.addGENE) || prior_draw_setting(p.domGENE));
     prepare_work(m);
     for (int s = 0; s < p.maximQTL; ++s) free_slot(m, s);
-    rebuild_locus_order(m);
+    start_locus_order(m);
     if (p.indicQTL != 1) return;
     if (p.nqtl > 0) {
         random_init_qtl(m);
@@ -159,7 +156,7 @@ QtlModel& global_qtl_model()
 {
     static QtlWork work;
     static QtlModel model{par,    obs,    chr,     mrkrlcs,    gene,      tempgene, GPOarray0, GPOarray1,
-                          boundary, FinalProg, acc_pos, acc_RJqtl, acc_PVqtl, twinv,    work,      rng()};
+                          boundary, FinalProg, mrkrlcs2, mph, acc_pos, acc_RJqtl, acc_PVqtl, twinv,    work,      rng()};
     return model;
 }
 

@@ -39,7 +39,8 @@ void add_data(Project& pr, unsigned seed)
 struct Snapshot {
     std::vector<vsk::Gene> gene;
     std::vector<double> residual;
-    vsk::Table<int> gpo0, gpo1, rows;
+    vsk::SiTable gpo0, gpo1;
+    vsk::Table<int> rows;
     std::vector<int> row_kind, row_index;
     int nqtl = 0;
     double mean = 0.0;

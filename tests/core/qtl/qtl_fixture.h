@@ -17,7 +17,9 @@ struct Project {
     std::vector<vsk::Chr> chr;
     std::vector<vsk::Mrkrlcs> mrk;
     std::vector<vsk::Gene> gene, temp;
-    vsk::Table<int> gpo0, gpo1;
+    vsk::SiTable gpo0, gpo1;
+    std::vector<vsk::Mrkrlcs2> mrk2;
+    vsk::MarkerPhases mph;
     vsk::Boundary b;
     std::vector<vsk::FinalProgRec> fp;
     int acc_pos[24] = {};
@@ -130,7 +132,7 @@ inline std::unique_ptr<Project> make_project(int founders, const std::vector<std
     pr->b.gene_upper = {2.0};
     pr->rng.seed(12345);
     pr->m.reset(new vsk::QtlModel{pr->p,   pr->o,      pr->chr,    pr->mrk,   pr->gene,   pr->temp,
-                                  pr->gpo0, pr->gpo1,  pr->b,      pr->fp,    pr->acc_pos, pr->acc_rj,
+                                  pr->gpo0, pr->gpo1,  pr->b,      pr->fp,    pr->mrk2,  pr->mph,  pr->acc_pos, pr->acc_rj,
                                   pr->acc_pv, pr->twinv, pr->w,    pr->rng});
     return pr;
 }
