@@ -31,6 +31,7 @@ constexpr double kMissingShare = 0.1;
 struct Records {
     vsk::Par p;
     std::vector<vsk::Obs> o;
+    vsk::Phe ph;
     vsk::Boundary b;
     double likelihood_calls = 0.0;
     double prediction_calls = 0.0;
@@ -71,19 +72,20 @@ Records make_records(int n)
     std::vector<double> random_effect(kRandomLevels);
     for (double& e : random_effect) e = 0.4 * z(g);
     r.o.resize(static_cast<std::size_t>(n));
+    r.ph.assign(n, kTraits);
+    r.ph.phenotype.fill(1);
     for (int i = 0; i < n; ++i) {
         vsk::Obs& ind = r.o[static_cast<std::size_t>(i)];
         ind.X_nuis = {1, i % kFixedLevels + 1, (i / 3) % kRandomLevels + 1};
-        ind.phenotype.assign(kTraits, 1);
-        for (auto* v : {&ind.residual, &ind.Y, &ind.prediction, &ind.infpoleff, &ind.timdom}) v->assign(kTraits, 0.0);
+        double* Y = r.ph.Y[i];
         const double e0 = z(g);
-        ind.Y[0] = 10.0 + 0.1 * ind.X_nuis[1] + random_effect[ind.X_nuis[2] - 1] + e0;
-        ind.Y[1] = 5.0 + 0.5 * e0 + z(g);
+        Y[0] = 10.0 + 0.1 * ind.X_nuis[1] + random_effect[ind.X_nuis[2] - 1] + e0;
+        Y[1] = 5.0 + 0.5 * e0 + z(g);
         if (u(g) < kMissingShare) {
-            ind.phenotype[1] = 0;
-            ind.Y[1] = 0.0;
+            r.ph.phenotype[i][1] = 0;
+            Y[1] = 0.0;
         }
-        ind.residual = ind.Y;
+        std::copy(Y, Y + kTraits, r.ph.residual[i]);
     }
     return r;
 }
@@ -91,14 +93,14 @@ Records make_records(int n)
 void sweep(Records& r, vsk::Rng& rng, int t)
 {
     r.p.cur_sweep = t;
-    vsk::sample_nuisance(r.p, r.o, r.b, rng, 0, 0, 0);
-    vsk::sample_nuisance(r.p, r.o, r.b, rng, 1, 0, 0);
-    vsk::sample_nuisance(r.p, r.o, r.b, rng, 2, 0, 1);
+    vsk::sample_nuisance(r.p, r.o, r.ph, r.b, rng, 0, 0, 0);
+    vsk::sample_nuisance(r.p, r.o, r.ph, r.b, rng, 1, 0, 0);
+    vsk::sample_nuisance(r.p, r.o, r.ph, r.b, rng, 2, 0, 1);
     vsk::sample_var_r(r.p, rng, 2, 0);
-    vsk::sample_var_err(r.p, r.o, rng);
-    vsk::calc_likelihood(r.p, r.o, r.likelihood_calls);
-    vsk::prediction_phenotype(r.p, {}, {}, r.o, r.prediction_calls);
-    vsk::augment_phenotypes(r.p, r.o, rng);
+    vsk::sample_var_err(r.p, r.ph, rng);
+    vsk::calc_likelihood(r.p, r.ph, r.likelihood_calls);
+    vsk::prediction_phenotype(r.p, {}, {}, r.ph, r.prediction_calls);
+    vsk::augment_phenotypes(r.p, r.o, r.ph, rng);
 }
 
 // Wall-clock and processor seconds (the latter is steadier on a busy machine).

@@ -66,19 +66,13 @@ void size_records(int n)
 {
     const int t = par.n_traits;
     if (static_cast<int>(obs.size()) != n) obs.resize(static_cast<std::size_t>(n));
-    for (Obs& o : obs) {
-        o.X_nuis.resize(static_cast<std::size_t>(std::max(par.n_nuis, 1)));
-        o.phenotype.resize(static_cast<std::size_t>(t));
-        o.residual.resize(static_cast<std::size_t>(t));
-        o.Y.resize(static_cast<std::size_t>(t));
-    }
+    for (Obs& o : obs) o.X_nuis.resize(static_cast<std::size_t>(std::max(par.n_nuis, 1)));
+    if (phe.residual.rows() != n || phe.residual.cols() != t) phe.assign(n, t);
     const int loci = analysed_markers();
     if (static_cast<int>(mrkrlcs.size()) < loci) mrkrlcs.resize(static_cast<std::size_t>(loci));
-    for (int k = 0; k < loci; ++k) {
-        mrkrlcs[k].allele1.assign(static_cast<std::size_t>(n), 0);
-        mrkrlcs[k].allele2.assign(static_cast<std::size_t>(n), 0);
-        mrkrlcs[k].letter_coded = 0;
-    }
+    mrk.allele1.assign(loci, n, 0);
+    mrk.allele2.assign(loci, n, 0);
+    for (int k = 0; k < loci; ++k) mrkrlcs[k].letter_coded = 0;
 }
 
 void print_progress(int i)
@@ -187,8 +181,10 @@ void read_nuisance_classes(const DataContext& ctx, Obs& o)
 }
 
 // Steps 6.10 - 6.12.
-void read_phenotypes(const DataContext& ctx, Obs& o)
+void read_phenotypes(const DataContext& ctx, int i, const Obs& o)
 {
+    std::int8_t* flag = phe.phenotype[i];
+    double* residual = phe.residual[i];
     const int first = kLeadingColumns + ctx.ncolN;
     int k = 0, n_missing = 0;
     for (int c = 0; c < par.ncolT; ++c) {
@@ -199,27 +195,27 @@ void read_phenotypes(const DataContext& ctx, Obs& o)
         std::string_view w = ctx.words[first + c];
         bool missing = phenotype_missing(w, ctx.missing, v, number);
         if (!missing && !number) phenotype_not_a_number(w, o, c + 1);
-        o.residual[k] = missing ? 0.0 : v;
-        o.phenotype[k] = missing ? 0 : 1;
+        residual[k] = missing ? 0.0 : v;
+        flag[k] = missing ? 0 : 1;
         n_missing += missing ? 1 : 0;
         ++k;
     }
     const int t = par.n_traits;
     if (t > 0 && n_missing == t) {
-        std::fill(o.phenotype.begin(), o.phenotype.end(), kUnknown);
+        std::fill(flag, flag + t, std::int8_t{kUnknown});
     } else if (t > 2 && n_missing > 0) {
         if (!REDprint) {
             cprint("\nWARNING: deleting PARTIAL phenotypes: %s", o.name.c_str());
-            for (double v : o.residual) cprint(" %10.4lf", v);
+            for (int k = 0; k < t; ++k) cprint(" %10.4lf", residual[k]);
         }
-        std::fill(o.phenotype.begin(), o.phenotype.end(), kUnknown);
-        std::fill(o.residual.begin(), o.residual.end(), 0.0);
+        std::fill(flag, flag + t, std::int8_t{kUnknown});
+        std::fill(residual, residual + t, 0.0);
     }
-    o.Y = o.residual;
+    std::copy(residual, residual + t, phe.Y[i]);
 }
 
 // Steps 6.13 - 6.14.
-void mark_genotype_writing_and_incidence(DataContext& ctx, Obs& o)
+void mark_genotype_writing_and_incidence(DataContext& ctx, int i, Obs& o)
 {
     o.write_gtp = 0;
     if (par.writeGTP == "NUISANCE") {
@@ -227,7 +223,7 @@ void mark_genotype_writing_and_incidence(DataContext& ctx, Obs& o)
             if (nuisance_code(par, c) == kWriteGenotypeCode && o.X_nuis[c] == 1) o.write_gtp = 1;
         ctx.n_write_gtp += o.write_gtp;
     }
-    if (o.phenotype.empty() || o.phenotype[0] == kUnknown) return;
+    if (par.n_traits < 1 || phe.phenotype[i][0] == kUnknown) return;
     for (int c = 1; c <= ctx.ncolN; ++c) {
         int code = nuisance_code(par, c);
         if (o.X_nuis[c] == 0 && code >= 0 && code != kWriteGenotypeCode)
@@ -268,8 +264,8 @@ void read_alleles(const DataContext& ctx, int i, const Obs& o)
             const int a2 = ctx.coder.code(w2, letter);
             if (!valid_allele(ctx.coder, a1, w1)) negative_allele(w1, o, mk);
             if (!valid_allele(ctx.coder, a2, w2)) negative_allele(w2, o, mk);
-            mk.allele1[i] = a1;
-            mk.allele2[i] = a2;
+            mrk.allele1[locus][i] = a1;
+            mrk.allele2[locus][i] = a2;
             if (letter) mk.letter_coded = 1;
         }
     }
@@ -296,8 +292,8 @@ void read_individual(DataContext& ctx, const std::string& line, int i)
     resolve_parents(ctx, i, p1, p2, o);
     set_generation_coefficient(ctx, o);
     read_nuisance_classes(ctx, o);
-    read_phenotypes(ctx, o);
-    mark_genotype_writing_and_incidence(ctx, o);
+    read_phenotypes(ctx, i, o);
+    mark_genotype_writing_and_incidence(ctx, i, o);
     read_alleles(ctx, i, o);
     ctx.index.emplace(ctx.words[1], i);
 }

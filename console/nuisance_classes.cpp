@@ -71,14 +71,15 @@ void ensure_residual_start(Par& p)
 
 }  // namespace
 
-bool has_phenotype(const Obs& ind, int n_traits)
+bool has_phenotype(const Phe& ph, std::size_t i, int n_traits)
 {
+    const std::int8_t* flag = ph.phenotype[static_cast<int>(i)];
     for (int j = 0; j < n_traits; ++j)
-        if (ind.phenotype[j] != kUnknown) return true;
+        if (flag[j] != kUnknown) return true;
     return false;
 }
 
-void check_nuisance_classes(const Par& p, const std::vector<Obs>& o)
+void check_nuisance_classes(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     for (int c = 1; c < p.n_nuis; ++c) {
         bool checked = true;
@@ -86,7 +87,7 @@ void check_nuisance_classes(const Par& p, const std::vector<Obs>& o)
         if (!checked) continue;
         for (std::size_t i = 0; i < o.size(); ++i) {
             const int v = o[i].X_nuis[c];
-            if (!has_phenotype(o[i], p.n_traits) || (v >= 1 && v <= kMaxClass)) continue;
+            if (!has_phenotype(ph, i, p.n_traits) || (v >= 1 && v <= kMaxClass)) continue;
             cprint("\nERROR: misspecification class level");
             cprint("\n ind: %s [%d]", o[i].name.c_str(), static_cast<int>(i) + 1);
             cprint("\n nui: %d\n val: %d", c, v);
@@ -101,7 +102,7 @@ void check_nuisance_classes(const Par& p, const std::vector<Obs>& o)
 // trait excludes) takes its rank but leaves the individual without a level.
 // Every listed value enters the level table, so that level k of a factor
 // always shows its own class number.
-int renumber_nuisance_classes(Par& p, std::vector<Obs>& o, std::vector<int>& table)
+int renumber_nuisance_classes(Par& p, std::vector<Obs>& o, const Phe& ph, std::vector<int>& table)
 {
     table.assign(1, 1);  // level 0: the overall mean
     p.level_first.assign(static_cast<std::size_t>(p.n_nuis), 0);
@@ -109,14 +110,14 @@ int renumber_nuisance_classes(Par& p, std::vector<Obs>& o, std::vector<int>& tab
     std::vector<int> values;
     for (int c = 1; c < p.n_nuis; ++c) {
         values.clear();
-        for (const Obs& ind : o)
-            if (has_phenotype(ind, p.n_traits)) values.push_back(ind.X_nuis[c]);
+        for (std::size_t i = 0; i < o.size(); ++i)
+            if (has_phenotype(ph, i, p.n_traits)) values.push_back(o[i].X_nuis[c]);
         std::sort(values.begin(), values.end());
         values.erase(std::unique(values.begin(), values.end()), values.end());
         int largest = 0;
-        for (Obs& ind : o) {
-            int& x = ind.X_nuis[c];
-            if (!has_phenotype(ind, p.n_traits) || x <= 0) {
+        for (std::size_t i = 0; i < o.size(); ++i) {
+            int& x = o[i].X_nuis[c];
+            if (!has_phenotype(ph, i, p.n_traits) || x <= 0) {
                 x = 0;
                 continue;
             }
@@ -140,17 +141,17 @@ void prepare_nuisance_classes()
     }
     crule(2, 79, 1);
     cprint("NUISANCE VARIABLES AND ADJUSTMENT PHENOTYPES");
-    check_nuisance_classes(p, obs);
+    check_nuisance_classes(p, obs, phe);
     std::vector<int> table;
-    const int levels = renumber_nuisance_classes(p, obs, table);
+    const int levels = renumber_nuisance_classes(p, obs, phe, table);
     cprint("\nNo. nuisance classes: %d ", levels);
     InitNuisanceEffects(levels, p.n_traits);
     for (int l = 0; l < levels && l < static_cast<int>(table.size()); ++l) p.level_flag[l] = table[l];
 
-    p.n_phenotyped = trait_statistics(p, obs);
-    if (p.n_traits > 1) phenotypic_covariance(p, obs, "PHENOTYPIC COVARIANCE MATRIX");
-    if (p.scaleT) scale_traits(p, obs);
-    write_extreme_residuals(p, obs);
+    p.n_phenotyped = trait_statistics(p, phe);
+    if (p.n_traits > 1) phenotypic_covariance(p, phe, "PHENOTYPIC COVARIANCE MATRIX");
+    if (p.scaleT) scale_traits(p, phe);
+    write_extreme_residuals(p, obs, phe);
 
     crule(2, 79, 1);
     cprint("SAMPLE RESIDUAL VARIANCE(S)");

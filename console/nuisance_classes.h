@@ -19,18 +19,18 @@ void prepare_nuisance_classes();
 void ensure_trait_tables(Par& p, Boundary& b);
 // Fatal unless every phenotyped individual has a class 1..1000000 in every
 // nuisance factor that all traits include.
-void check_nuisance_classes(const Par& p, const std::vector<Obs>& o);
+void check_nuisance_classes(const Par& p, const std::vector<Obs>& o, const Phe& ph);
 // Ranks of the classes per factor; sets level_first / level_last and returns
 // the total number of levels; `table` receives each level's class number.
-int renumber_nuisance_classes(Par& p, std::vector<Obs>& o, std::vector<int>& table);
+int renumber_nuisance_classes(Par& p, std::vector<Obs>& o, const Phe& ph, std::vector<int>& table);
 // Per-trait statistics (fatal when a trait has fewer than two records), then
 // centring; returns the number of individuals with an observed trait.
-int trait_statistics(Par& p, std::vector<Obs>& o);
+int trait_statistics(Par& p, Phe& ph);
 // Phenotypic covariance of the centred values (printed; its off-diagonal
 // entries are kept in pheno_cov).
-void phenotypic_covariance(Par& p, const std::vector<Obs>& o, const char* title);
+void phenotypic_covariance(Par& p, const Phe& ph, const char* title);
 // Divides every trait by its phenotypic standard deviation.
-void scale_traits(Par& p, std::vector<Obs>& o);
+void scale_traits(Par& p, Phe& ph);
 // Initial prior variances of the gene effects and of the TIM model.
 void initial_gene_variances(Par& p);
 void initial_tim_variances(Par& p);
@@ -41,6 +41,6 @@ void overall_mean_prior(Par& p);
 void effect_bounds(const Par& p, Boundary& b);
 
 // Whether individual `ind` has a usable phenotype for some trait.
-bool has_phenotype(const Obs& ind, int n_traits);
+bool has_phenotype(const Phe& ph, std::size_t i, int n_traits);
 
 }  // namespace vsk

@@ -70,21 +70,22 @@ void ensure_trait_tables(Par& p, Boundary& b)
         size_vector(*v, t);
 }
 
-int trait_statistics(Par& p, std::vector<Obs>& o)
+int trait_statistics(Par& p, Phe& ph)
 {
+    const int n = ph.residual.rows();
     int phenotyped = 0;
-    for (const Obs& ind : o) {
+    for (int i = 0; i < n; ++i) {
         bool any = false;
-        for (int j = 0; j < p.n_traits; ++j) any = any || ind.phenotype[j] == kObserved;
+        for (int j = 0; j < p.n_traits; ++j) any = any || ph.phenotype[i][j] == kObserved;
         if (any) ++phenotyped;
     }
     for (int k = 0; k < p.n_traits; ++k) {
-        double n = 0.0, sum = 0.0, sq = 0.0;
+        double m = 0.0, sum = 0.0, sq = 0.0;
         double lo = std::numeric_limits<double>::max(), hi = -std::numeric_limits<double>::max();
-        for (const Obs& ind : o) {
-            if (ind.phenotype[k] != kObserved) continue;
-            const double y = ind.residual[k];
-            n += 1.0;
+        for (int i = 0; i < n; ++i) {
+            if (ph.phenotype[i][k] != kObserved) continue;
+            const double y = ph.residual[i][k];
+            m += 1.0;
             sum += y;
             sq += y * y;
             lo = std::min(lo, y);
@@ -92,16 +93,16 @@ int trait_statistics(Par& p, std::vector<Obs>& o)
         }
         // Mean and variance need two records; fewer would make every later
         // quantity NaN.
-        if (n < 2.0) {
-            cprint("\nERROR: trait %d has %.0f observed record(s), at least 2 are needed", k + 1, n);
+        if (m < 2.0) {
+            cprint("\nERROR: trait %d has %.0f observed record(s), at least 2 are needed", k + 1, m);
             cprint("\nNow exiting Voskara %s\n\n", kVersion);
             fatal_exit(1);
         }
-        const double mean = sum / n;
-        const double var = (sq - sum * sum / n) / (n - 1.0);
+        const double mean = sum / m;
+        const double var = (sq - sum * sum / m) / (m - 1.0);
         if (p.indiN[0][k] >= 0) p.nuis_effects[0][k] = mean;
         cprint("\nTrait %d", k + 1);
-        cprint("\n records  %10.0f", n);
+        cprint("\n records  %10.0f", m);
         cprint("\n    mean  %15.3f", mean);
         cprint("\nvariance  %15.3f", var);
         cprint("\n minimum  %15.3f", lo);
@@ -111,15 +112,15 @@ int trait_statistics(Par& p, std::vector<Obs>& o)
         p.pheno_min[k] = lo;
         p.pheno_max[k] = hi;
         p.pheno_cov[k][k] = var;
-        for (Obs& ind : o)
-            if (ind.phenotype[k] == kObserved) ind.residual[k] -= mean;
+        for (int i = 0; i < n; ++i)
+            if (ph.phenotype[i][k] == kObserved) ph.residual[i][k] -= mean;
     }
     return phenotyped;
 }
 
 // Row r averages over the individuals with a usable row trait; missing
 // values enter as 0. The diagonal keeps the sample variances.
-void phenotypic_covariance(Par& p, const std::vector<Obs>& o, const char* title)
+void phenotypic_covariance(Par& p, const Phe& ph, const char* title)
 {
     const int t = p.n_traits;
     crule(2, 79, 1);
@@ -127,12 +128,12 @@ void phenotypic_covariance(Par& p, const std::vector<Obs>& o, const char* title)
     for (int r = 0; r < t; ++r) {
         cprint("\n%d", r + 1);
         double n = 0.0;
-        for (const Obs& ind : o)
-            if (ind.phenotype[r] != kUnknown) n += 1.0;
+        for (int i = 0; i < ph.residual.rows(); ++i)
+            if (ph.phenotype[i][r] != kUnknown) n += 1.0;
         for (int c = 0; c < t; ++c) {
             double sum = 0.0;
-            for (const Obs& ind : o)
-                if (ind.phenotype[r] != kUnknown) sum += ind.residual[r] * ind.residual[c];
+            for (int i = 0; i < ph.residual.rows(); ++i)
+                if (ph.phenotype[i][r] != kUnknown) sum += ph.residual[i][r] * ph.residual[i][c];
             const double cov = n > 1.0 ? sum / (n - 1.0) : 0.0;
             cprint(" %10.3f", cov);
             if (r != c) p.pheno_cov[r][c] = cov;
@@ -140,21 +141,21 @@ void phenotypic_covariance(Par& p, const std::vector<Obs>& o, const char* title)
     }
 }
 
-void scale_traits(Par& p, std::vector<Obs>& o)
+void scale_traits(Par& p, Phe& ph)
 {
     const int t = p.n_traits;
     cprint("\n\nScaling of Trait Phenotypes (optional!)");
     std::vector<double> sd(static_cast<std::size_t>(t));
     for (int k = 0; k < t; ++k) sd[k] = std::sqrt(p.pheno_var[k]);
     for (int k = 0; k < t; ++k) {
-        for (Obs& ind : o)
-            if (ind.phenotype[k] == kObserved) ind.residual[k] /= sd[k];
+        for (int i = 0; i < ph.residual.rows(); ++i)
+            if (ph.phenotype[i][k] == kObserved) ph.residual[i][k] /= sd[k];
         p.nuis_effects[0][k] = 0.0;
         p.pheno_var[k] = 1.0;
     }
     for (int r = 0; r < t; ++r)
         for (int c = 0; c < t; ++c) p.pheno_cov[r][c] = r == c ? 1.0 : p.pheno_cov[r][c] / (sd[r] * sd[c]);
-    if (t > 1) phenotypic_covariance(p, o, "PHENOTYPIC COVARIANCE MATRIX [-SCALED-]");
+    if (t > 1) phenotypic_covariance(p, ph, "PHENOTYPIC COVARIANCE MATRIX [-SCALED-]");
 }
 
 void initial_gene_variances(Par& p)

@@ -29,14 +29,17 @@ struct Absorption {
 bool has_marker_data(int i)
 {
     if (par.indicQTL <= 0) return false;
-    for (const Mrkrlcs& m : mrkrlcs) {
-        if (m.allele1.size() <= static_cast<std::size_t>(i)) continue;
-        if (m.allele1[i] != 0 || m.allele2[i] != 0) return true;
-    }
+    if (i >= mrk.allele1.cols()) return false;
+    for (int k = 0; k < mrk.allele1.rows(); ++k)
+        if (mrk.allele1[k][i] != 0 || mrk.allele2[k][i] != 0) return true;
     return false;
 }
 
-bool has_phenotype(const Obs& o) { return !o.phenotype.empty() && o.phenotype[0] != kUnknown; }
+// Individual i (0-based) has a usable first trait.
+bool has_phenotype(std::size_t i)
+{
+    return phe.phenotype.cols() > 0 && phe.phenotype[static_cast<int>(i)][0] != kUnknown;
+}
 
 void mark_final_offspring(Absorption& a)
 {
@@ -103,7 +106,7 @@ void fill_matings(Absorption& a, const std::unordered_map<PairKey, int>& record_
         }
         rec.members[rec.count0++] = static_cast<int>(i) + 1;
         a.max_per_mating = std::max(a.max_per_mating, rec.count0);
-        if (!has_phenotype(o)) {
+        if (!has_phenotype(i)) {
             cprint("\nFP w/MISVAL%9s%5d", o.name.c_str(), r + 1);
             ++rec.count1;
             ++a.without_phenotype;

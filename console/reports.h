@@ -17,16 +17,17 @@ void print_mcmc_parameters(const Par& p);
 void print_model_specification(Par& p);
 
 // Chain-start sections appended to "check.log" (nothing with REDprint).
-void write_chain_start_sections(const Par& p, const std::vector<Obs>& o);
+void write_chain_start_sections(const Par& p, const std::vector<Obs>& o, const Phe& ph);
 // The same sections into an open stream.
-void write_chain_start_sections(std::FILE* f, const Par& p, const std::vector<Obs>& o);
+void write_chain_start_sections(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph);
 
 // Progress line (and acceptance rates of the moves in use) after sweep t.
 void print_progress_report(const Par& p, int t);
 
 // Appends the residuals beyond three phenotypic SDs to "extremeP.log";
 // the header goes in front at the first call of the process.
-void write_extreme_residuals(const Par& p, const std::vector<Obs>& o);
-void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>& o, bool& header_written);
+void write_extreme_residuals(const Par& p, const std::vector<Obs>& o, const Phe& ph);
+void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph,
+                             bool& header_written);
 
 }  // namespace vsk

@@ -37,7 +37,7 @@ void gene_coding_system(std::FILE* f)
 
 bool printed_factor(const Par& p, int c) { return p.n_traits > 0 && p.indiN[c][0] >= 0; }
 
-void individual_table(std::FILE* f, const Par& p, const std::vector<Obs>& o)
+void individual_table(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     printline(f, 2, 79, 1);
     std::fprintf(f, "INDIVIDUAL's INFO ON ITS PEDIGREE & PHENOTYPES");
@@ -65,7 +65,7 @@ void individual_table(std::FILE* f, const Par& p, const std::vector<Obs>& o)
         std::fprintf(f, "%8d%8d", ind.pfP, ind.mfP);
         std::fprintf(f, "%8d%8d", ind.pSb, ind.mSb);
         std::fprintf(f, "%8d", ind.fpM);
-        for (int j = 0; j < p.n_traits; ++j) std::fprintf(f, "%10.3f", ind.residual[j]);
+        for (int j = 0; j < p.n_traits; ++j) std::fprintf(f, "%10.3f", ph.residual[static_cast<int>(i)][j]);
         for (int c = 0; c < p.n_nuis; ++c) {
             if (!printed_factor(p, c)) continue;
             const int cls = ind.X_nuis[c];
@@ -132,19 +132,19 @@ void qtl_move_block(const Par& p, int t)
 
 }  // namespace
 
-void write_chain_start_sections(std::FILE* f, const Par& p, const std::vector<Obs>& o)
+void write_chain_start_sections(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     // The putative QTL locations and the initial QTL values are written by
     // the map and QTL parts ahead of these sections.
     if (p.indicQTL == 1) gene_coding_system(f);
-    individual_table(f, p, o);
+    individual_table(f, p, o, ph);
 }
 
-void write_chain_start_sections(const Par& p, const std::vector<Obs>& o)
+void write_chain_start_sections(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     if (REDprint) return;
     File f = open_file("check.log", "a");
-    if (f) write_chain_start_sections(f.get(), p, o);
+    if (f) write_chain_start_sections(f.get(), p, o, ph);
 }
 
 void print_progress_report(const Par& p, int t)
@@ -159,7 +159,8 @@ void print_progress_report(const Par& p, int t)
     }
 }
 
-void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>& o, bool& header_written)
+void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph,
+                             bool& header_written)
 {
     const int t = p.n_traits;
     std::vector<double> limit(static_cast<std::size_t>(t));
@@ -183,9 +184,10 @@ void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>&
     }
     for (std::size_t i = 0; i < o.size(); ++i) {
         const Obs& ind = o[i];
+        const int row = static_cast<int>(i);
         for (int k = 0; k < t; ++k) {
-            if (ind.phenotype[k] == kUnknown) continue;
-            const double r = ind.residual[k];
+            if (ph.phenotype[row][k] == kUnknown) continue;
+            const double r = ph.residual[row][k];
             if (r > limit[k] || r < -limit[k])
                 std::fprintf(f, "\n%8d %8d  %-32s %8d %16.3lf", p.cur_sweep + 1, static_cast<int>(i) + 1,
                              ind.name.c_str(), k + 1, r);
@@ -193,11 +195,11 @@ void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>&
     }
 }
 
-void write_extreme_residuals(const Par& p, const std::vector<Obs>& o)
+void write_extreme_residuals(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     static bool header_written = false;
     File f = open_file("extremeP.log", "a");
-    if (f) write_extreme_residuals(f.get(), p, o, header_written);
+    if (f) write_extreme_residuals(f.get(), p, o, ph, header_written);
 }
 
 }  // namespace vsk

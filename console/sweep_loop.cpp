@@ -66,7 +66,7 @@ void sample_markers_and_qtl(RunState& run, int t, double position)
 void sample_residual_model(int t, const std::vector<NuisanceStep>& nuisance)
 {
     if (par.indicQTL >= 2) return;
-    if (extreme_residuals_due(t, par.length)) write_extreme_residuals(par, obs);
+    if (extreme_residuals_due(t, par.length)) write_extreme_residuals(par, obs, phe);
     for (const NuisanceStep& step : nuisance) {
         SampleNuisance(step.column, step.var_index, step.has_variance ? 1 : 0);
         if (step.has_variance) SampleVarR(step.column, step.var_index);
@@ -103,7 +103,7 @@ void run_chain(RunState& run, int k, double position)
     if (k == 0) {
         write_putative_qtl_locations();
         WriteInitialQTLValues();
-        write_chain_start_sections(par, obs);
+        write_chain_start_sections(par, obs, phe);
     }
     print_chain_banner();
     const int progress = progress_interval(par.thinning, REDprint);

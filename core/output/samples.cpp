@@ -156,14 +156,14 @@ void print_samples(const ChainRecords& r, SampleWriterState& state)
         append_to("POA.out", [&](std::FILE* f) { write_prior_rows(f, p, p.varPOA, p.addGENE, p.addFPM); });
         append_to("POD.out", [&](std::FILE* f) { write_prior_rows(f, p, p.varPOD, p.domGENE, p.domFPM); });
     }
-    if (tim_on && W >= 1) append_to("tim.out", [&](std::FILE* f) { write_tim_row(f, p, r.o, selected); });
+    if (tim_on && W >= 1) append_to("tim.out", [&](std::FILE* f) { write_tim_row(f, p, r.o, r.ph, selected); });
     if (tim_on && p.n_cohorts >= 1 && VARgroup == 1)
-        append_to("cohtim.out", [&](std::FILE* f) { write_cohort_tim_row(f, p, r.o); });
+        append_to("cohtim.out", [&](std::FILE* f) { write_cohort_tim_row(f, p, r.o, r.ph); });
 }
 
 void PrintSamples()
 {
-    print_samples(ChainRecords{par, obs, gene, polygene, mrkrlcs}, sample_writer_state());
+    print_samples(ChainRecords{par, obs, phe, gene, polygene, mrkrlcs}, sample_writer_state());
 }
 
 }  // namespace vsk

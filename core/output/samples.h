@@ -20,6 +20,7 @@ SampleWriterState& sample_writer_state();
 struct ChainRecords {
     const Par& p;
     const std::vector<Obs>& o;
+    const Phe& ph;                       // per-individual trait tables
     const std::vector<Gene>& qtl;        // maximQTL slots
     const std::vector<Polygene>& fpm;    // maximFPM genes
     const std::vector<Mrkrlcs>& markers;
@@ -68,9 +69,9 @@ bool any_nui2_rows(const Par& p);
 bool write_nui2_row(std::FILE* f, const Par& p);
 void write_prior_rows(std::FILE* f, const Par& p, const Table<double>& var, int type_qtl,
                       int type_fpm);
-void write_tim_row(std::FILE* f, const Par& p, const std::vector<Obs>& o,
+void write_tim_row(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph,
                    const std::vector<int>& selected);
-void write_cohort_tim_row(std::FILE* f, const Par& p, const std::vector<Obs>& o);
+void write_cohort_tim_row(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph);
 
 // Row writers of the QTL model.
 void write_iqtl_row(std::FILE* f, const Par& p, const std::vector<Gene>& qtl);

@@ -92,21 +92,22 @@ void write_prior_rows(std::FILE* f, const Par& p, const Table<double>& var, int 
     }
 }
 
-void write_tim_row(std::FILE* f, const Par& p, const std::vector<Obs>& o, const std::vector<int>& selected)
+void write_tim_row(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph,
+                   const std::vector<int>& selected)
 {
     std::fprintf(f, "\n");
     for (int i : selected) {
         if (i < 1 || i > static_cast<int>(o.size())) continue;
-        for (int j = 0; j < p.n_traits; ++j) std::fprintf(f, " %9.4f", o[i - 1].infpoleff[j]);
+        for (int j = 0; j < p.n_traits; ++j) std::fprintf(f, " %9.4f", ph.infpoleff[i - 1][j]);
     }
 }
 
-void write_cohort_tim_row(std::FILE* f, const Par& p, const std::vector<Obs>& o)
+void write_cohort_tim_row(std::FILE* f, const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     std::vector<double> var;
     for (int j = 0; j < p.n_traits; ++j) {
         std::fprintf(f, j == 0 ? "\n" : " \t");
-        cohort_variances(o, p.n_cohorts, [&](std::size_t i) { return o[i].infpoleff[j]; }, var);
+        cohort_variances(o, p.n_cohorts, [&](std::size_t i) { return ph.infpoleff[static_cast<int>(i)][j]; }, var);
         for (double v : var) std::fprintf(f, " %8.3lf", v);
     }
 }

@@ -44,7 +44,7 @@ double descendant_terms(QtlModel& m, Gene& g, int i)
     for (int k = m.w.desc_start[static_cast<std::size_t>(c)]; k < m.w.desc_start[static_cast<std::size_t>(c + 1)]; ++k) {
         const int d = m.w.desc[static_cast<std::size_t>(k)];
         derive_labels(m, g, d);
-        if (phenotyped(m.o[static_cast<std::size_t>(d - 1)])) sum += m.w.ll[d - 1][g.gtp[static_cast<std::size_t>(d - 1)]];
+        if (phenotyped(m, d - 1)) sum += m.w.ll[d - 1][g.gtp[static_cast<std::size_t>(d - 1)]];
     }
     return sum;
 }
@@ -77,7 +77,7 @@ void option_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* l
         double w = prob_trans(m, g, c, 0, l0, r0, false);
         if (use_side1) w += prob_trans(m, g, c, 1, l1, r1, false);
         if (with_phenotypes) {
-            if (phenotyped(ind) && !ind.FP) w += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
+            if (phenotyped(m, c) && !ind.FP) w += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
             w += descendant_terms(m, g, i);
         }
         lw[k] = w;
@@ -155,9 +155,9 @@ void build_ll(QtlModel& m, const Gene& g)
     if (m.w.ll.rows() != m.p.n_individuals) m.w.ll.assign(m.p.n_individuals, kGenotypes, 0.0);
     for (int c = 0; c < m.p.n_individuals; ++c) {
         const Obs& ind = m.o[static_cast<std::size_t>(c)];
-        if (!phenotyped(ind) || ind.FP) continue;
+        if (!phenotyped(m, c) || ind.FP) continue;
         for (int k = 0; k < kGenotypes; ++k) {
-            for (int j = 0; j < t; ++j) x[static_cast<std::size_t>(j)] = ind.residual[j] - g.gval[k][j];
+            for (int j = 0; j < t; ++j) x[static_cast<std::size_t>(j)] = m.phe.residual[c][j] - g.gval[k][j];
             m.w.ll[c][k] = mvn_logdensity(t, m.p.res_logdet, x.data(), m.p.res_prec);
         }
     }
@@ -205,9 +205,9 @@ void sample_final_offspring_origin(QtlModel& m, int s, bool with_phenotypes)
             set_origin(m, g, c, k);
             derive_labels(m, g, c + 1);
             w[k] = 1e-5;
-            if (with_phenotypes && phenotyped(ind)) {
+            if (with_phenotypes && phenotyped(m, c)) {
                 const double* v = g.gval[g.gtp[static_cast<std::size_t>(c)]];
-                for (int j = 0; j < t; ++j) x[static_cast<std::size_t>(j)] = ind.residual[j] - v[j];
+                for (int j = 0; j < t; ++j) x[static_cast<std::size_t>(j)] = m.phe.residual[c][j] - v[j];
                 w[k] += std::exp(mvn_logdensity(t, m.p.res_logdet, x.data(), m.p.res_prec));
             }
         }
@@ -235,10 +235,9 @@ void compute_het_flags(QtlModel& m)
         return;
     }
     for (int k = 0; k < markers; ++k) {
-        const Mrkrlcs& mk = m.mrk[static_cast<std::size_t>(k)];
-        if (mk.allele1.size() < static_cast<std::size_t>(m.p.n_individuals)) continue;
+        if (m.mk.allele1.rows() <= k || m.mk.allele1.cols() < m.p.n_individuals) continue;
         for (int c = 0; c < m.p.n_individuals; ++c) {
-            const int a = mk.allele1[static_cast<std::size_t>(c)], b = mk.allele2[static_cast<std::size_t>(c)];
+            const int a = m.mk.allele1[k][c], b = m.mk.allele2[k][c];
             m.w.het[k][c] = a > 0 && b > 0 && a != b;
         }
     }

@@ -24,14 +24,13 @@ void draw_kind(QtlModel& m, Gene& g, int s, int kind)
     double sxx = 0.0;
     std::vector<double> sxr(static_cast<std::size_t>(T), 0.0);
     for (int c = 0; c < p.n_individuals; ++c) {
-        const Obs& ind = m.o[static_cast<std::size_t>(c)];
-        if (!phenotyped(ind)) continue;
+        if (!phenotyped(m, c)) continue;
         const double x = cov[g.gtp[static_cast<std::size_t>(c)]];
         if (x == 0.0) continue;
         ++n;
         sxx += x * x;
         for (int t = 0; t < T; ++t)
-            for (int u = 0; u < T; ++u) sxr[static_cast<std::size_t>(t)] += x * p.res_prec[t][u] * ind.residual[u];
+            for (int u = 0; u < T; ++u) sxr[static_cast<std::size_t>(t)] += x * p.res_prec[t][u] * m.phe.residual[c][u];
     }
     if (n == 0) {
         cprint("\nCycle %d:Warning NO observations on %s QTL %d", p.cur_sweep, kind == kAddRow ? "add.eff." : "dom.eff.", s + 1);

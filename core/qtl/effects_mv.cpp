@@ -78,8 +78,7 @@ void build_design(QtlModel& m, int skip)
     std::vector<double>& x = w.resid_scratch;
     x.resize(static_cast<std::size_t>(nc));
     for (int c = 0; c < p.n_individuals; ++c) {
-        const Obs& ind = m.o[static_cast<std::size_t>(c)];
-        if (!phenotyped(ind)) continue;
+        if (!phenotyped(m, c)) continue;
         x[0] = 1.0;
         int a = 1;
         for (int s : w.design_slots) {
@@ -90,7 +89,7 @@ void build_design(QtlModel& m, int skip)
             const double xi = x[static_cast<std::size_t>(i)];
             if (xi == 0.0) continue;
             for (int j = 0; j < nc; ++j) w.XX[i][j] += xi * x[static_cast<std::size_t>(j)];
-            for (int t = 0; t < T; ++t) w.X[i][t] += xi * ind.residual[t];
+            for (int t = 0; t < T; ++t) w.X[i][t] += xi * m.phe.residual[c][t];
         }
     }
     w.cur.dim = nc * T;

@@ -28,13 +28,13 @@ double founder_option(QtlModel& m, Gene& g, int k, int code)
     derive_labels(m, g, i);
     double w = std::log(g.freq[f][a1] * g.freq[f][a2]);
     const Obs& ind = m.o[static_cast<std::size_t>(i - 1)];
-    if (m.p.indicQTL == 1 && phenotyped(ind) && !ind.FP) w += m.w.ll[i - 1][code];
+    if (m.p.indicQTL == 1 && phenotyped(m, i - 1) && !ind.FP) w += m.w.ll[i - 1][code];
     if (m.p.indicQTL == 1) {
         const int c = i - 1;
         for (int d = m.w.desc_start[static_cast<std::size_t>(c)]; d < m.w.desc_start[static_cast<std::size_t>(c + 1)]; ++d) {
             const int j = m.w.desc[static_cast<std::size_t>(d)];
             derive_labels(m, g, j);
-            if (phenotyped(m.o[static_cast<std::size_t>(j - 1)])) w += m.w.ll[j - 1][g.gtp[static_cast<std::size_t>(j - 1)]];
+            if (phenotyped(m, j - 1)) w += m.w.ll[j - 1][g.gtp[static_cast<std::size_t>(j - 1)]];
         }
     }
     return w;

@@ -71,7 +71,7 @@ double phenotype_terms(const QtlModel& m, const Gene& g)
     double sum = 0.0;
     for (int c = 0; c < m.p.n_individuals; ++c) {
         const Obs& ind = m.o[static_cast<std::size_t>(c)];
-        if (phenotyped(ind) && !ind.FP) sum += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
+        if (phenotyped(m, c) && !ind.FP) sum += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
     }
     return sum;
 }

@@ -84,6 +84,8 @@ struct QtlWork {
 struct QtlModel {
     Par& p;
     std::vector<Obs>& o;
+    Phe& phe;          // phenotypes and residuals (row = individual i - 1)
+    Mrk& mk;           // alleles as read (row = marker)
     std::vector<Chr>& chr;
     std::vector<Mrkrlcs>& mrk;
     std::vector<Gene>& gene;
@@ -119,7 +121,7 @@ int active_count(const QtlModel& m);
 int pick_active_slot(const QtlModel& m, double u);      // index floor(u k) among active slots
 void flip_slot(QtlModel& m, Gene& g);
 void flip_negative_slots(QtlModel& m);
-bool phenotyped(const Obs& ind);                        // trait-1 flag not 9
+bool phenotyped(const QtlModel& m, int c);              // individual c + 1: trait-1 flag not 9
 // Residuals: sign -1 adds the slot's values back, +1 subtracts them.
 void apply_slot_values(QtlModel& m, const Gene& g, int sign);
 void apply_means(QtlModel& m, int sign);

@@ -23,10 +23,9 @@ double loglik_shifted(QtlModel& m, const Gene& g, int sign)
     x.resize(static_cast<std::size_t>(T));
     double sum = 0.0;
     for (int c = 0; c < m.p.n_individuals; ++c) {
-        const Obs& ind = m.o[static_cast<std::size_t>(c)];
-        if (!phenotyped(ind)) continue;
+        if (!phenotyped(m, c)) continue;
         const double* v = g.gval[g.gtp[static_cast<std::size_t>(c)]];
-        for (int t = 0; t < T; ++t) x[static_cast<std::size_t>(t)] = ind.residual[t] + sign * v[t];
+        for (int t = 0; t < T; ++t) x[static_cast<std::size_t>(t)] = m.phe.residual[c][t] + sign * v[t];
         sum += mvn_logdensity(T, m.p.res_logdet, x.data(), m.p.res_prec);
     }
     return sum;

@@ -155,7 +155,7 @@ void sample_qtl(QtlModel& m, int mode)
 QtlModel& global_qtl_model()
 {
     static QtlWork work;
-    static QtlModel model{par,    obs,    chr,     mrkrlcs,    gene,      tempgene, GPOarray0, GPOarray1,
+    static QtlModel model{par,    obs,    phe,  mrk,  chr,     mrkrlcs,    gene,      tempgene, GPOarray0, GPOarray1,
                           boundary, FinalProg, mrkrlcs2, mph, acc_pos, acc_RJqtl, acc_PVqtl, twinv,    work,      rng()};
     return model;
 }

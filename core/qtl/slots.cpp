@@ -23,7 +23,7 @@ void genotype_alleles(int g, int& a_pat, int& a_mat)
     a_mat = g % 2;
 }
 
-bool phenotyped(const Obs& ind) { return !ind.phenotype.empty() && ind.phenotype[0] != kUnknown; }
+bool phenotyped(const QtlModel& m, int c) { return m.phe.phenotype.cols() > 0 && m.phe.phenotype[c][0] != kUnknown; }
 
 int base_family(const QtlModel& m, int founder_index)
 {
@@ -170,10 +170,11 @@ void apply_slot_values(QtlModel& m, const Gene& g, int sign)
 {
     const int t = m.p.n_traits;
     for (int c = 0; c < m.p.n_individuals; ++c) {
-        Obs& ind = m.o[static_cast<std::size_t>(c)];
+        const std::int8_t* flag = m.phe.phenotype[c];
+        double* r = m.phe.residual[c];
         const double* v = g.gval[g.gtp[static_cast<std::size_t>(c)]];
         for (int j = 0; j < t; ++j)
-            if (ind.phenotype[j] != kUnknown) ind.residual[j] -= sign * v[j];
+            if (flag[j] != kUnknown) r[j] -= sign * v[j];
     }
 }
 
@@ -182,9 +183,9 @@ void apply_means(QtlModel& m, int sign)
     const int t = m.p.n_traits;
     if (m.p.nuis_effects.rows() < 1) return;
     const double* mu = m.p.nuis_effects[0];
-    for (Obs& ind : m.o)
+    for (int c = 0; c < m.p.n_individuals; ++c)
         for (int j = 0; j < t; ++j)
-            if (ind.phenotype[j] != kUnknown) ind.residual[j] -= sign * mu[j];
+            if (m.phe.phenotype[c][j] != kUnknown) m.phe.residual[c][j] -= sign * mu[j];
 }
 
 void apply_all_values(QtlModel& m, int sign)

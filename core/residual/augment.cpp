@@ -13,21 +13,21 @@ namespace {
 constexpr int kMissing = 0;              // phenotype flag of an imputed value
 constexpr int kMaxTraitsPartial = 2;     // partly missing records allowed up to this
 
-[[noreturn]] void stop_partial(const Obs& ind, int t, int first_missing)
+[[noreturn]] void stop_partial(const Obs& ind, const double* residual, int t, int first_missing)
 {
     cprint("\nStopped in augment_data(): >2 traits && PARTIAL missing");
     cprint("\nIndividual %-20s", ind.name.c_str());
-    for (int j = 0; j < first_missing; ++j) cprint("%10.4lf", ind.residual[j]);
+    for (int j = 0; j < first_missing; ++j) cprint("%10.4lf", residual[j]);
     cprint("  trait %d", first_missing + 1);
-    for (int j = first_missing + 1; j < t; ++j) cprint("%10.4lf", ind.residual[j]);
+    for (int j = first_missing + 1; j < t; ++j) cprint("%10.4lf", residual[j]);
     fatal_exit(1);
 }
 
-void check_no_partial_records(const std::vector<Obs>& o, int t)
+void check_no_partial_records(const std::vector<Obs>& o, const Phe& ph, int t)
 {
-    for (const Obs& ind : o)
+    for (int i = 0; i < ph.phenotype.rows(); ++i)
         for (int j = 0; j < t; ++j)
-            if (ind.phenotype[j] == kMissing) stop_partial(ind, t, j);
+            if (ph.phenotype[i][j] == kMissing) stop_partial(o[static_cast<std::size_t>(i)], ph.residual[i], t, j);
 }
 
 }  // namespace
@@ -36,26 +36,28 @@ void check_no_partial_records(const std::vector<Obs>& o, int t)
 // current residual: N(S_jk / S_kk * e_k, S_jj - S_jk^2 / S_kk). Drawing with
 // mean 0 and variance (1 - rho) S_jj instead would ignore the observed trait
 // and shrink the residual covariance towards zero.
-void augment_phenotypes(const Par& p, std::vector<Obs>& o, Rng& r)
+void augment_phenotypes(const Par& p, const std::vector<Obs>& o, Phe& ph, Rng& r)
 {
     const int t = p.n_traits;
     if (t > kMaxTraitsPartial) {
-        check_no_partial_records(o, t);
+        check_no_partial_records(o, ph, t);
         return;
     }
     const Table<double>& S = p.res_cov;
-    for (Obs& ind : o) {
+    for (int i = 0; i < ph.residual.rows(); ++i) {
+        const std::int8_t* flag = ph.phenotype[i];
+        double* residual = ph.residual[i];
         for (int j = 0; j < t; ++j) {
-            if (ind.phenotype[j] != kMissing) continue;
+            if (flag[j] != kMissing) continue;
             double mean = 0.0;
             double var = S[j][j];
             const int k = 1 - j;  // the other trait, when there are two
-            if (t == kMaxTraitsPartial && ind.phenotype[k] != kUnknown && S[k][k] > 0.0) {
-                mean = S[j][k] / S[k][k] * ind.residual[k];
+            if (t == kMaxTraitsPartial && flag[k] != kUnknown && S[k][k] > 0.0) {
+                mean = S[j][k] / S[k][k] * residual[k];
                 var = S[j][j] - S[j][k] * S[j][k] / S[k][k];
             }
             const double z = static_cast<double>(r.normal());
-            ind.residual[j] = mean + z * std::sqrt(var > 0.0 ? var : 0.0);
+            residual[j] = mean + z * std::sqrt(var > 0.0 ? var : 0.0);
         }
     }
 }

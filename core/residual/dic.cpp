@@ -15,14 +15,14 @@ constexpr double kLogTwoPi = 1.837877;
 
 // When the file cannot be created the run is not stopped (the sample files
 // are already complete): a warning is printed and 1 returned.
-int write_predictions(const Par& p, const std::vector<Obs>& o, const std::string& path)
+int write_predictions(const Par& p, const std::vector<Obs>& o, const Phe& ph, const std::string& path)
 {
     const int t = p.n_traits;
     double ss = 0.0;
     int n = 0;
-    for (const Obs& ind : o) {
-        if (ind.phenotype[0] == kUnknown) continue;
-        const double d = ind.Y[0] - ind.prediction[0];
+    for (int i = 0; i < ph.Y.rows(); ++i) {
+        if (ph.phenotype[i][0] == kUnknown) continue;
+        const double d = ph.Y[i][0] - ph.prediction[i][0];
         ss += d * d;
         ++n;
     }
@@ -49,10 +49,11 @@ int write_predictions(const Par& p, const std::vector<Obs>& o, const std::string
     std::fprintf(fp, "\n; spiegelhalter pD   = %10.2lf", pd);
     std::fprintf(fp, "\n; spiegelhalter DIC  = %10.2lf", dic);
     std::fprintf(fp, "\n\nID,yObs,yHat");
-    for (const Obs& ind : o) {
-        std::fprintf(fp, "\n%s", ind.name.c_str());
-        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ind.Y[j]);
-        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ind.prediction[j]);
+    for (std::size_t i = 0; i < o.size(); ++i) {
+        const int row = static_cast<int>(i);
+        std::fprintf(fp, "\n%s", o[i].name.c_str());
+        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ph.Y[row][j]);
+        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ph.prediction[row][j]);
     }
     const int closed = std::fclose(f.release());
     if (closed != 0) {

@@ -17,7 +17,7 @@ FitCounters& fit_counters()
     return counters;
 }
 
-void calc_likelihood(Par& p, const std::vector<Obs>& o, double& calls)
+void calc_likelihood(Par& p, const Phe& ph, double& calls)
 {
     const int t = p.n_traits;
     calls += 1.0;
@@ -25,10 +25,10 @@ void calc_likelihood(Par& p, const std::vector<Obs>& o, double& calls)
 
     double quad = 0.0;
     int m = 0;
-    for (const Obs& ind : o) {
-        if (ind.phenotype[0] == kUnknown) continue;
+    for (int i = 0; i < ph.residual.rows(); ++i) {
+        if (ph.phenotype[i][0] == kUnknown) continue;
         ++m;
-        const double* e = ind.residual.data();
+        const double* e = ph.residual[i];
         for (int a = 0; a < t; ++a) {
             double row = 0.0;
             for (int b = 0; b < t; ++b) row += p.res_prec[a][b] * e[b];

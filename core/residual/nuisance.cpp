@@ -108,38 +108,42 @@ void prior_precision(const Par& p, int s, int random, NuisanceWork& w)
 
 // Adds column c's current effect back to the residuals and sums them per
 // level over the individuals that take part (one pass over the individuals).
-void add_back_and_accumulate(const Par& p, std::vector<Obs>& o, int c, int levels, NuisanceWork& w)
+void add_back_and_accumulate(const Par& p, const std::vector<Obs>& o, Phe& ph, int c, int levels, NuisanceWork& w)
 {
     const int t = p.n_traits;
     for (int l = 0; l < levels; ++l) {
         w.count[l] = 0;
         for (int j = 0; j < t; ++j) w.sum[l][j] = 0.0;
     }
-    for (Obs& ind : o) {
-        const int row = level_row(p, ind, c);
+    for (std::size_t i = 0; i < o.size(); ++i) {
+        const int row = level_row(p, o[i], c);
         if (row < 0) continue;
         const double* eff = p.nuis_effects[row];
         const int l = row - p.level_first[c];
+        const std::int8_t* flag = ph.phenotype[static_cast<int>(i)];
+        double* residual = ph.residual[static_cast<int>(i)];
         bool takes_part = false;
         for (int j = 0; j < t; ++j) {
-            if (ind.phenotype[j] == kUnknown) continue;
-            ind.residual[j] += eff[j];
-            w.sum[l][j] += ind.residual[j];
+            if (flag[j] == kUnknown) continue;
+            residual[j] += eff[j];
+            w.sum[l][j] += residual[j];
             takes_part = true;
         }
         if (takes_part) ++w.count[l];
     }
 }
 
-void subtract_effects(const Par& p, std::vector<Obs>& o, int c)
+void subtract_effects(const Par& p, const std::vector<Obs>& o, Phe& ph, int c)
 {
     const int t = p.n_traits;
-    for (Obs& ind : o) {
-        const int row = level_row(p, ind, c);
+    for (std::size_t i = 0; i < o.size(); ++i) {
+        const int row = level_row(p, o[i], c);
         if (row < 0) continue;
         const double* eff = p.nuis_effects[row];
+        const std::int8_t* flag = ph.phenotype[static_cast<int>(i)];
+        double* residual = ph.residual[static_cast<int>(i)];
         for (int j = 0; j < t; ++j)
-            if (ind.phenotype[j] != kUnknown) ind.residual[j] -= eff[j];
+            if (flag[j] != kUnknown) residual[j] -= eff[j];
     }
 }
 
@@ -210,7 +214,7 @@ void draw_level(Par& p, const Boundary& b, Rng& r, int c, int l, NuisanceWork& w
 
 }  // namespace
 
-void sample_nuisance(Par& p, std::vector<Obs>& o, const Boundary& b, Rng& r, int c, int s,
+void sample_nuisance(Par& p, const std::vector<Obs>& o, Phe& ph, const Boundary& b, Rng& r, int c, int s,
                      int random)
 {
     const int levels = p.level_last[c] - p.level_first[c] + 1;
@@ -223,7 +227,7 @@ void sample_nuisance(Par& p, std::vector<Obs>& o, const Boundary& b, Rng& r, int
     for (int l = 0; l < levels; ++l)
         for (int j = 0; j < p.n_traits; ++j) w.old[l][j] = p.nuis_effects[p.level_first[c] + l][j];
 
-    add_back_and_accumulate(p, o, c, levels, w);
+    add_back_and_accumulate(p, o, ph, c, levels, w);
 
     // A fixed column with several levels keeps a reference: levels are not
     // drawn until one with more than one individual has been passed.
@@ -236,7 +240,7 @@ void sample_nuisance(Par& p, std::vector<Obs>& o, const Boundary& b, Rng& r, int
         if (w.count[l] < 2) continue;
         draw_level(p, b, r, c, l, w);
     }
-    subtract_effects(p, o, c);
+    subtract_effects(p, o, ph, c);
 }
 
 }  // namespace vsk

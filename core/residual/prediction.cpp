@@ -28,7 +28,7 @@ double genetic_value(const std::vector<GeneRecord>& genes, int count, std::size_
 }  // namespace
 
 void prediction_phenotype(const Par& p, const std::vector<Gene>& qtl, const std::vector<Polygene>& fpm,
-                          std::vector<Obs>& o, double& calls)
+                          Phe& ph, double& calls)
 {
     const int t = p.n_traits;
     calls += 1.0;
@@ -38,13 +38,13 @@ void prediction_phenotype(const Par& p, const std::vector<Gene>& qtl, const std:
     const bool with_tim = p.indicTIM != 0;
     for (int j = 0; j < t; ++j) {
         const double mean = p.n_levels > 0 ? p.nuis_effects[0][j] : 0.0;
-        for (std::size_t i = 0; i < o.size(); ++i) {
-            Obs& ind = o[i];
+        for (int row = 0; row < ph.prediction.rows(); ++row) {
+            const std::size_t i = static_cast<std::size_t>(row);
             double g = mean;
             if (with_qtl) g += genetic_value(qtl, p.maximQTL, i, j);
             if (with_fpm) g += genetic_value(fpm, p.maximFPM, i, j);
-            if (with_tim) g += ind.infpoleff[j];
-            ind.prediction[j] = g / calls + w * ind.prediction[j];
+            if (with_tim) g += ph.infpoleff[row][j];
+            ph.prediction[row][j] = g / calls + w * ph.prediction[row][j];
         }
     }
 }

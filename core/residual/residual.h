@@ -19,14 +19,14 @@ void init_nuisance_effects(Par& p, int n_levels, int n_traits);
 
 // Gibbs draw of every level of nuisance column c; `random` (0/1) says whether
 // some trait gives the column a normal prior with covariance nuis_cov[s].
-void sample_nuisance(Par& p, std::vector<Obs>& o, const Boundary& b, Rng& r, int c, int s,
+void sample_nuisance(Par& p, const std::vector<Obs>& o, Phe& ph, const Boundary& b, Rng& r, int c, int s,
                      int random);
 
 // Draws nuis_cov[s] of random column c on the traits whose code is exactly 1.
 void sample_var_r(Par& p, Rng& r, int c, int s);
 
 // Draws the residual covariance, its inverse and log determinant.
-void sample_var_err(Par& p, const std::vector<Obs>& o, Rng& r);
+void sample_var_err(Par& p, const Phe& ph, Rng& r);
 
 // Wishart draw by the Bartlett construction with scale S (p x p) and nu
 // degrees of freedom into W (p x p, resized when smaller). Returns 0, or 1
@@ -42,20 +42,20 @@ FitCounters& fit_counters();
 
 // Log-likelihood of the current state and the running means of the
 // log-likelihood, deviance and residual covariance.
-void calc_likelihood(Par& p, const std::vector<Obs>& o, double& calls);
+void calc_likelihood(Par& p, const Phe& ph, double& calls);
 
 // Running mean of every individual's genetic prediction (overall mean, the
 // active QTL and FPM genes, the infinitesimal effect).
 void prediction_phenotype(const Par& p, const std::vector<Gene>& qtl, const std::vector<Polygene>& fpm,
-                          std::vector<Obs>& o, double& calls);
+                          Phe& ph, double& calls);
 
 // Imputes missing trait values on the residual scale (fatal for partly
 // missing records with three or more traits).
-void augment_phenotypes(const Par& p, std::vector<Obs>& o, Rng& r);
+void augment_phenotypes(const Par& p, const std::vector<Obs>& o, Phe& ph, Rng& r);
 
 // Writes the fit statistics, DIC and per-individual predictions of a
 // single-trait run to `path`. Returns 0, or 1 when the file cannot be written.
-int write_predictions(const Par& p, const std::vector<Obs>& o, const std::string& path);
+int write_predictions(const Par& p, const std::vector<Obs>& o, const Phe& ph, const std::string& path);
 
 // Slot of nuis_cov used by nuisance column c: columns with a normal prior for
 // some trait (code 1 or more) take the slots in column order; -1 otherwise.

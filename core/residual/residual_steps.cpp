@@ -7,18 +7,18 @@ namespace vsk {
 
 void InitNuisanceEffects(int n_levels, int n_traits) { init_nuisance_effects(par, n_levels, n_traits); }
 
-void SampleNuisance(int c, int s, int random) { sample_nuisance(par, obs, boundary, rng(), c, s, random); }
+void SampleNuisance(int c, int s, int random) { sample_nuisance(par, obs, phe, boundary, rng(), c, s, random); }
 
 void SampleVarR(int c, int s) { sample_var_r(par, rng(), c, s); }
 
-void SampleVarERR() { sample_var_err(par, obs, rng()); }
+void SampleVarERR() { sample_var_err(par, phe, rng()); }
 
-void CalcLikelihood() { calc_likelihood(par, obs, fit_counters().likelihood_calls); }
+void CalcLikelihood() { calc_likelihood(par, phe, fit_counters().likelihood_calls); }
 
-void PredictionPhenotype() { prediction_phenotype(par, gene, polygene, obs, fit_counters().prediction_calls); }
+void PredictionPhenotype() { prediction_phenotype(par, gene, polygene, phe, fit_counters().prediction_calls); }
 
-void AugmentPhenotypes() { augment_phenotypes(par, obs, rng()); }
+void AugmentPhenotypes() { augment_phenotypes(par, obs, phe, rng()); }
 
-int WritePredictions() { return write_predictions(par, obs, "prediction.csv"); }
+int WritePredictions() { return write_predictions(par, obs, phe, "prediction.csv"); }
 
 }  // namespace vsk

@@ -36,17 +36,19 @@ VarErrWork& work_for(int t)
 
 // Sums of products of the residuals; returns the number of individuals with
 // a usable first trait.
-int residual_products(const std::vector<Obs>& o, int t, Table<double>& S)
+int residual_products(const Phe& ph, int t, Table<double>& S)
 {
     for (int a = 0; a < t; ++a)
         for (int b = 0; b < t; ++b) S[a][b] = 0.0;
     int phenotyped = 0;
-    for (const Obs& ind : o) {
-        if (ind.phenotype[0] != kUnknown) ++phenotyped;
+    for (int i = 0; i < ph.residual.rows(); ++i) {
+        const std::int8_t* flag = ph.phenotype[i];
+        const double* e = ph.residual[i];
+        if (flag[0] != kUnknown) ++phenotyped;
         for (int a = 0; a < t; ++a) {
-            if (ind.phenotype[a] == kUnknown) continue;
+            if (flag[a] == kUnknown) continue;
             for (int b = 0; b < t; ++b)
-                if (ind.phenotype[b] != kUnknown) S[a][b] += ind.residual[a] * ind.residual[b];
+                if (flag[b] != kUnknown) S[a][b] += e[a] * e[b];
         }
     }
     return phenotyped;
@@ -54,13 +56,13 @@ int residual_products(const std::vector<Obs>& o, int t, Table<double>& S)
 
 }  // namespace
 
-void sample_var_err(Par& p, const std::vector<Obs>& o, Rng& r)
+void sample_var_err(Par& p, const Phe& ph, Rng& r)
 {
     const int t = p.n_traits;
     if (t < 1) return;
     VarErrWork& w = work_for(t);
-    const int phenotyped = residual_products(o, t, w.S);
-    if (static_cast<int>(o.size()) < kSmallDataSet &&
+    const int phenotyped = residual_products(ph, t, w.S);
+    if (ph.residual.rows() < kSmallDataSet &&
         phenotyped < kMinPhenotypedPerTrait * t + kMinPhenotypedExtra)
         return;
     const double nu = phenotyped - (t + 1.0);

@@ -5,6 +5,8 @@ namespace vsk {
 
 Par par;
 std::vector<Obs> obs;
+Phe phe;
+Mrk mrk;
 std::vector<Chr> chr;
 std::vector<Mrkrlcs> mrkrlcs;
 std::vector<Mrkrlcs2> mrkrlcs2;
@@ -15,8 +17,8 @@ std::vector<FinalProgRec> FinalProg;
 Boundary boundary;
 MarkerPhases mph;
 
-Table<int> GPOarray0;
-Table<int> GPOarray1;
+Table<std::int8_t> GPOarray0;
+Table<std::int8_t> GPOarray1;
 
 std::string PNTstring;
 int PNTheld = 0;

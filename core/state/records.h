@@ -18,6 +18,7 @@
 //    readers with a message, never by truncation.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -200,13 +201,8 @@ struct Obs {
     int first_nuisance = 0;
     int pSb = 0, mSb = 0, pfP = 0, mfP = 0, fpM = 0;  // pedigree links
     std::vector<int> X_nuis;         // [n_nuis] 1-based level per nuisance column
-    std::vector<int> phenotype;      // [t] 1 observed, 0 missing, 9 not used
     double gen_coeff = 0.0;
-    std::vector<double> residual;    // [t]
-    std::vector<double> Y;           // [t] observed value
-    std::vector<double> prediction;  // [t] running mean of the genetic prediction
-    std::vector<double> infpoleff;   // [t] infinitesimal additive effect
-    std::vector<double> timdom;      // [t] infinitesimal dominance effect
+    // Phenotypes, residuals and per-trait effects live in the `phe` tables.
 
     // Offspring links and final-offspring absorption (console input readers).
     int FP = 0;                      // 1 = absorbed final offspring
@@ -214,6 +210,48 @@ struct Obs {
     int descfp_start = 0;            // 1-based start of its list in par.descFP, 0 = none
     int fp_mating = 0;               // 1-based first FinalProg record with this parent, 0 = none;
                                      // walk on via FinalProgRec::next_lead / next_other
+};
+
+// Per-individual x per-trait state, one contiguous table per field: row i - 1
+// is individual i, column j trait j. The residual passes of every model step
+// walk these rows in memory order.
+struct Phe {
+    Table<double> Y;                 // observed value (0 where missing)
+    Table<double> residual;          // Y minus every fitted term; imputed where missing
+    Table<double> prediction;        // running mean of the genetic prediction
+    Table<double> infpoleff;         // infinitesimal additive effect
+    Table<double> timdom;            // infinitesimal dominance effect
+    Table<std::int8_t> phenotype;    // 1 observed, 0 missing, kUnknown (9) not used
+
+    void assign(int n_individuals, int n_traits)
+    {
+        for (Table<double>* t : {&Y, &residual, &prediction, &infpoleff, &timdom}) t->assign(n_individuals, n_traits, 0.0);
+        phenotype.assign(n_individuals, n_traits, 0);
+    }
+    void clear()
+    {
+        for (Table<double>* t : {&Y, &residual, &prediction, &infpoleff, &timdom}) t->clear();
+        phenotype.clear();
+    }
+};
+
+// Per-locus x per-individual marker state, one contiguous table per field:
+// row k is marker locus k (0-based index into mrkrlcs), column i - 1 is
+// individual i. Locus-major because the segregation check and every QTL
+// step walk one locus across all individuals, and the block phase sampler
+// walks a few consecutive loci with the individuals innermost. The marker
+// steps add their tables here in the same orientation, with narrow types.
+struct Mrk {
+    // Alleles as read: >0 allele (letters A C G T B = 1..5), 0 missing,
+    // -1 putative null (nullalleleP), -2 confirmed null (nullalleleC).
+    Table<int> allele1;              // first allele
+    Table<int> allele2;              // second allele
+
+    void clear()
+    {
+        allele1.clear();
+        allele2.clear();
+    }
 };
 
 // One record per linkage group.
@@ -251,11 +289,7 @@ struct Mrkrlcs {
     // Map reader: QTL location prior and exclusion by weight 0.
     double prior_weight = 1.0;       // prior density per Morgan on the interval to the next marker
     int excluded = 0;                // 1 = excluded by map weight 0
-    // Data file reader: raw allele values per individual (index i - 1 for
-    // individual i): >0 allele (letters A C G T B = 1..5), 0 missing,
-    // -1 putative null (nullalleleP), -2 confirmed null (nullalleleC).
-    std::vector<int> allele1;        // [n_individuals] first allele
-    std::vector<int> allele2;        // [n_individuals] second allele
+    // The alleles of every individual are in the `mrk` tables (row = locus).
     int letter_coded = 0;            // 1 = some allele was written as a letter
     // The marker parts add their fields below.
 };
@@ -376,6 +410,8 @@ struct FibdPosition {
 // The process-wide instances.
 extern VOSKARA_API Par par;
 extern VOSKARA_API std::vector<Obs> obs;
+extern VOSKARA_API Phe phe;                          // [n_individuals][n_traits] tables
+extern VOSKARA_API Mrk mrk;                          // [n_markers][n_individuals] tables
 extern VOSKARA_API std::vector<Chr> chr;
 extern VOSKARA_API std::vector<Mrkrlcs> mrkrlcs;
 extern VOSKARA_API std::vector<Mrkrlcs2> mrkrlcs2;
@@ -388,9 +424,10 @@ extern VOSKARA_API std::vector<FibdPosition> FIBD;  // [npos], from InitFIBD
 extern VOSKARA_API Table<double> FIBDNRM;           // founder relationship matrix
 extern VOSKARA_API Table<double> FIBDNRMi;          // its inverse
 
-// Segregation indicators: (n_markers + maximQTL) rows x n_individuals, 9 at start.
-extern VOSKARA_API Table<int> GPOarray0;   // first-parent gamete
-extern VOSKARA_API Table<int> GPOarray1;   // second-parent gamete
+// Segregation indicators: (n_markers + maximQTL) locus rows x n_individuals
+// (column i - 1), 0/1 or kUnknown (9) at start.
+extern VOSKARA_API Table<std::int8_t> GPOarray0;   // first-parent gamete
+extern VOSKARA_API Table<std::int8_t> GPOarray1;   // second-parent gamete
 
 extern VOSKARA_API std::string PNTstring;  // phenotype text of all individuals
 extern VOSKARA_API int PNTheld;            // 1 while PNTstring holds the texts

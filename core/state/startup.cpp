@@ -21,22 +21,20 @@ void allocate_markers(const Par& p, std::vector<Mrkrlcs>& loci, std::vector<Mrkr
     }
 }
 
-void allocate_individuals(const Par& p, std::vector<Obs>& individuals, Table<int>& gpo0, Table<int>& gpo1)
+void allocate_individuals(const Par& p, std::vector<Obs>& individuals, Phe& ph, Table<std::int8_t>& gpo0,
+                          Table<std::int8_t>& gpo1)
 {
     alloc_tagged(individuals, "init_ind()", p.n_individuals);
-    for (Obs& o : individuals) {
-        alloc_tagged(o.X_nuis, "init_X_nuis", p.n_nuis);
-        alloc_tagged(o.phenotype, "init_phenotype", p.n_traits);
-        alloc_tagged(o.residual, "init_residual", p.n_traits);
-        alloc_tagged(o.Y, "init_Y", p.n_traits);
-        alloc_tagged(o.prediction, "init_prediction", p.n_traits);
-        alloc_tagged(o.infpoleff, "init_infpoleff", p.n_traits);
-        alloc_tagged(o.timdom, "init_timdom", p.n_traits);
+    for (Obs& o : individuals) alloc_tagged(o.X_nuis, "init_X_nuis", p.n_nuis);
+    if (p.n_individuals >= 1 && p.n_traits >= 1) {
+        for (Table<double>* t : {&ph.Y, &ph.residual, &ph.prediction, &ph.infpoleff, &ph.timdom})
+            alloc_table(*t, p.n_individuals, p.n_traits, 0.0);
+        alloc_table(ph.phenotype, p.n_individuals, p.n_traits, std::int8_t{0});
     }
     const int rows = p.n_markers + p.maximQTL;
     if (rows >= 1) {
-        alloc_table(gpo0, rows, p.n_individuals, kUnknown);
-        alloc_table(gpo1, rows, p.n_individuals, kUnknown);
+        alloc_table(gpo0, rows, p.n_individuals, std::int8_t{kUnknown});
+        alloc_table(gpo1, rows, p.n_individuals, std::int8_t{kUnknown});
     }
 }
 
@@ -66,7 +64,7 @@ void allocate_bounds(const Par& p, Boundary& bounds)
 void allocate_state(const Par& p)
 {
     allocate_markers(p, mrkrlcs, mrkrlcs2);
-    allocate_individuals(p, obs, GPOarray0, GPOarray1);
+    allocate_individuals(p, obs, phe, GPOarray0, GPOarray1);
     allocate_qtl(p, gene, tempgene);
     allocate_fpm(p, polygene);
     allocate_bounds(p, boundary);
@@ -139,6 +137,8 @@ void release_state(Par& p)
     release(gene);
     release(FinalProg);
     release(obs);
+    phe.clear();
+    mrk.clear();
     release(GPOarray0);
     release(GPOarray1);
     release(PNTstring);

@@ -13,7 +13,8 @@ namespace vsk {
 void allocate_state(const Par& p);
 
 void allocate_markers(const Par& p, std::vector<Mrkrlcs>& loci, std::vector<Mrkrlcs2>& loci2);
-void allocate_individuals(const Par& p, std::vector<Obs>& individuals, Table<int>& gpo0, Table<int>& gpo1);
+void allocate_individuals(const Par& p, std::vector<Obs>& individuals, Phe& ph, Table<std::int8_t>& gpo0,
+                          Table<std::int8_t>& gpo1);
 void allocate_qtl(const Par& p, std::vector<Gene>& genes, std::vector<Gene>& proposals);
 void allocate_fpm(const Par& p, std::vector<Polygene>& genes);
 void allocate_bounds(const Par& p, Boundary& bounds);

@@ -5,8 +5,18 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "textfile/table.h"
 
 namespace testsupport {
+
+// Row r of a table as a vector of T (for comparisons in expectations).
+template <class T, class U>
+std::vector<T> row_of(const vsk::Table<U>& table, int r)
+{
+    return std::vector<T>(table[r], table[r] + table.cols());
+}
 
 // A fresh directory under the system temp directory, removed on destruction.
 class TempDir {

@@ -166,21 +166,22 @@ TEST_F(DataFile, ReadsProjectInParentFirstOrder)
     EXPECT_EQ(gc.cohort, 3);
 
     // Phenotypes: all missing -> 9; three traits with one missing -> deleted.
-    EXPECT_EQ(f1.phenotype, (std::vector<int>{9, 9, 9}));
-    EXPECT_EQ(gc.phenotype, (std::vector<int>{9, 9, 9}));
-    EXPECT_EQ(gc.residual, (std::vector<double>{0, 0, 0}));
-    EXPECT_EQ(p2.phenotype, (std::vector<int>{1, 1, 1}));
-    EXPECT_EQ(p1.Y, (std::vector<double>{10, 20, 30}));
-    EXPECT_EQ(dh.residual, (std::vector<double>{1, 2, 3}));
+    using testsupport::row_of;
+    EXPECT_EQ(row_of<int>(vsk::phe.phenotype, 2), (std::vector<int>{9, 9, 9}));
+    EXPECT_EQ(row_of<int>(vsk::phe.phenotype, 4), (std::vector<int>{9, 9, 9}));
+    EXPECT_EQ(row_of<double>(vsk::phe.residual, 4), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(row_of<int>(vsk::phe.phenotype, 1), (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(row_of<double>(vsk::phe.Y, 0), (std::vector<double>{10, 20, 30}));
+    EXPECT_EQ(row_of<double>(vsk::phe.residual, 3), (std::vector<double>{1, 2, 3}));
     EXPECT_EQ(p2.X_nuis, (std::vector<int>{1, 0}));
     EXPECT_EQ(p2.first_nuisance, 0);
 
     // Alleles of the analysed group only, by processing order.
     ASSERT_GE(vsk::mrkrlcs.size(), 2u);
-    EXPECT_EQ(vsk::mrkrlcs[0].allele1, (std::vector<int>{1, -1, 12, 1, 0}));
-    EXPECT_EQ(vsk::mrkrlcs[0].allele2, (std::vector<int>{1, -2, 0, 2, 0}));
-    EXPECT_EQ(vsk::mrkrlcs[1].allele1, (std::vector<int>{12, 0, 1, 3, 1}));
-    EXPECT_EQ(vsk::mrkrlcs[1].allele2, (std::vector<int>{12, 0, 1, 4, 2}));
+    EXPECT_EQ(row_of<int>(vsk::mrk.allele1, 0), (std::vector<int>{1, -1, 12, 1, 0}));
+    EXPECT_EQ(row_of<int>(vsk::mrk.allele2, 0), (std::vector<int>{1, -2, 0, 2, 0}));
+    EXPECT_EQ(row_of<int>(vsk::mrk.allele1, 1), (std::vector<int>{12, 0, 1, 3, 1}));
+    EXPECT_EQ(row_of<int>(vsk::mrk.allele2, 1), (std::vector<int>{12, 0, 1, 4, 2}));
     EXPECT_EQ(vsk::mrkrlcs[0].letter_coded, 1);
 
     const std::string out = output();
@@ -210,10 +211,10 @@ TEST_F(DataFile, TwoTraitsKeepPartialPhenotypes)
     vsk::par.n_cohorts = 1;
     write("two.dat", "1 A 0 0 - 7 2.5\n1 B 0 0 3 x -\n");
     vsk::read_data_file();
-    EXPECT_EQ(vsk::obs[0].phenotype, (std::vector<int>{0, 1}));
-    EXPECT_EQ(vsk::obs[0].residual, (std::vector<double>{0.0, 2.5}));
+    EXPECT_EQ(testsupport::row_of<int>(vsk::phe.phenotype, 0), (std::vector<int>{0, 1}));
+    EXPECT_EQ(testsupport::row_of<double>(vsk::phe.residual, 0), (std::vector<double>{0.0, 2.5}));
     // The unused middle column may hold anything.
-    EXPECT_EQ(vsk::obs[1].phenotype, (std::vector<int>{1, 0}));
+    EXPECT_EQ(testsupport::row_of<int>(vsk::phe.phenotype, 1), (std::vector<int>{1, 0}));
 }
 
 TEST_F(DataFile, CohortZeroMeansNoCohort)
@@ -312,5 +313,5 @@ TEST_F(DataFile, MarkerCountMismatchNamesTheParameterFileCountAndGoesOn)
     write("m.dat", "1 A 0 0 1 a a c c\n");
     vsk::read_data_file();
     EXPECT_NE(output().find("\nError number of markers (4)"), std::string::npos) << output();
-    EXPECT_EQ(vsk::mrkrlcs[1].allele1[0], 2);
+    EXPECT_EQ(vsk::mrk.allele1[1][0], 2);
 }

@@ -20,16 +20,18 @@ protected:
     {
         vsk::obs.assign(members.size(), vsk::Obs{});
         vsk::mrkrlcs.assign(1, vsk::Mrkrlcs{});
-        vsk::mrkrlcs[0].allele1.assign(members.size(), 0);
-        vsk::mrkrlcs[0].allele2.assign(members.size(), 0);
+        const int n = static_cast<int>(members.size());
+        vsk::mrk.allele1.assign(1, n, 0);
+        vsk::mrk.allele2.assign(1, n, 0);
+        vsk::phe.assign(n, 1);
         for (std::size_t i = 0; i < members.size(); ++i) {
             vsk::Obs& o = vsk::obs[i];
             o.name = members[i].name;
             o.fat = members[i].fat;
             o.mot = members[i].mot;
             o.mot_gen = o.mot > 0 ? o.mot : o.fat;
-            o.phenotype.assign(1, members[i].phenotyped ? 1 : vsk::kUnknown);
-            if (members[i].genotyped) vsk::mrkrlcs[0].allele2[i] = 3;
+            vsk::phe.phenotype[static_cast<int>(i)][0] = members[i].phenotyped ? 1 : vsk::kUnknown;
+            if (members[i].genotyped) vsk::mrk.allele2[0][static_cast<int>(i)] = 3;
         }
         vsk::par.n_individuals = static_cast<int>(members.size());
         vsk::par.indicQTL = 1;

@@ -46,10 +46,11 @@ protected:
         vsk::par.nuis_effects.clear();
         vsk::par.n_levels = 0;
         vsk::obs = m.o;
+        vsk::phe = m.ph;
         std::mt19937 g(8);
         std::normal_distribution<double> z(20.0, 3.0);
-        for (vsk::Obs& ind : vsk::obs)
-            for (int j = 0; j < t; ++j) ind.Y[j] = ind.residual[j] = z(g);
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < t; ++j) vsk::phe.Y[i][j] = vsk::phe.residual[i][j] = z(g);
     }
     testsupport::CapturedStream out;
     testsupport::TempDir dir;
@@ -61,10 +62,10 @@ TEST_F(NuisanceClasses, ClassesBecomeRanksAndUnphenotypedIndividualsLoseTheirCla
     install(1, {0, 0}, 5);
     const int classes[] = {10, 30, 20, 30, 77};
     for (int i = 0; i < 5; ++i) vsk::obs[i].X_nuis[1] = classes[i];
-    vsk::obs[4].phenotype[0] = vsk::kUnknown;
+    vsk::phe.phenotype[4][0] = vsk::kUnknown;
     for (int i = 0; i < 5; ++i) vsk::obs[i].X_nuis[2] = 5;
     std::vector<int> table;
-    const int levels = vsk::renumber_nuisance_classes(vsk::par, vsk::obs, table);
+    const int levels = vsk::renumber_nuisance_classes(vsk::par, vsk::obs, vsk::phe, table);
     EXPECT_EQ(vsk::obs[0].X_nuis[1], 1);
     EXPECT_EQ(vsk::obs[1].X_nuis[1], 3);
     EXPECT_EQ(vsk::obs[2].X_nuis[1], 2);
@@ -83,9 +84,9 @@ TEST_F(NuisanceClasses, ExcludedFactorIsNotRangeCheckedAndItsZeroKeepsTheTableAl
     vsk::par.indiN[1][1] = -1;  // trait 2 excludes the factor
     const int classes[] = {0, 4, 9, 4};
     for (int i = 0; i < 4; ++i) vsk::obs[i].X_nuis[1] = classes[i];
-    vsk::check_nuisance_classes(vsk::par, vsk::obs);
+    vsk::check_nuisance_classes(vsk::par, vsk::obs, vsk::phe);
     std::vector<int> table;
-    vsk::renumber_nuisance_classes(vsk::par, vsk::obs, table);
+    vsk::renumber_nuisance_classes(vsk::par, vsk::obs, vsk::phe, table);
     EXPECT_EQ(vsk::obs[0].X_nuis[1], 0);
     EXPECT_EQ(vsk::obs[1].X_nuis[1], 2);
     EXPECT_EQ(vsk::obs[2].X_nuis[1], 3);
@@ -99,7 +100,7 @@ TEST_F(NuisanceClasses, ClassZeroOfACheckedFactorStopsTheRun)
     install(1, {0}, 3);
     vsk::obs[1].name = "bravo";
     vsk::obs[1].X_nuis[1] = 0;
-    EXPECT_THROW(vsk::check_nuisance_classes(vsk::par, vsk::obs), vsk::FatalExit);
+    EXPECT_THROW(vsk::check_nuisance_classes(vsk::par, vsk::obs, vsk::phe), vsk::FatalExit);
     EXPECT_EQ(out.text(),
               "\nERROR: misspecification class level\n ind: bravo [2]\n nui: 1\n val: 0"
               "\nNow exiting Voskara 0.99130\n\n");
@@ -112,7 +113,7 @@ TEST_F(NuisanceClasses, ScaledTraitsHaveMeanZeroVarianceOneAndBoundsTwo)
     vsk::prepare_nuisance_classes();
     for (int j = 0; j < 2; ++j) {
         residual_test::RunningStat s;
-        for (const vsk::Obs& ind : vsk::obs) s.add(ind.residual[j]);
+        for (int i = 0; i < vsk::phe.residual.rows(); ++i) s.add(vsk::phe.residual[i][j]);
         EXPECT_NEAR(s.mean, 0.0, 1e-12);
         EXPECT_NEAR(s.var(), 1.0, 1e-12);
         EXPECT_EQ(vsk::par.nuis_effects[0][j], 0.0);
@@ -127,12 +128,12 @@ TEST_F(NuisanceClasses, StatisticsCentreThePhenotypesAndSetTheMeanAndBounds)
     install(1, {}, 4);
     vsk::par.res_cov.fill(0.0);  // as allocated at start-up
     const double y[] = {1.0, 2.0, 3.0, 6.0};
-    for (int i = 0; i < 4; ++i) vsk::obs[i].residual[0] = vsk::obs[i].Y[0] = y[i];
+    for (int i = 0; i < 4; ++i) vsk::phe.residual[i][0] = vsk::phe.Y[i][0] = y[i];
     vsk::prepare_nuisance_classes();
     EXPECT_DOUBLE_EQ(vsk::par.nuis_effects[0][0], 3.0);
     EXPECT_DOUBLE_EQ(vsk::par.pheno_var[0], 14.0 / 3.0);
-    EXPECT_DOUBLE_EQ(vsk::obs[3].residual[0], 3.0);
-    EXPECT_DOUBLE_EQ(vsk::obs[3].Y[0], 6.0);
+    EXPECT_DOUBLE_EQ(vsk::phe.residual[3][0], 3.0);
+    EXPECT_DOUBLE_EQ(vsk::phe.Y[3][0], 6.0);
     EXPECT_DOUBLE_EQ(vsk::boundary.mean_upper[0], 3.0 + 2 * std::sqrt(14.0 / 3.0));
     const std::string text = out.text();
     EXPECT_NE(text.find("\nTrait 1\n records           4\n    mean            3.000\nvariance            4.667"
@@ -175,8 +176,8 @@ TEST_F(NuisanceClasses, TenRandomFactorsAreAcceptedAnEleventhStopsTheRun)
 TEST_F(NuisanceClasses, TraitWithoutTwoRecordsStopsTheRun)
 {
     install(2, {}, 10);
-    for (vsk::Obs& ind : vsk::obs) ind.phenotype[1] = 0;
-    vsk::obs[0].phenotype[1] = 1;
+    for (int i = 0; i < 10; ++i) vsk::phe.phenotype[i][1] = 0;
+    vsk::phe.phenotype[0][1] = 1;
     EXPECT_THROW(vsk::prepare_nuisance_classes(), vsk::FatalExit);
     EXPECT_NE(out.text().find("\nERROR: trait 2 has 1 observed record(s), at least 2 are needed"), std::string::npos);
 }

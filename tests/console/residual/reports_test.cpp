@@ -95,7 +95,7 @@ TEST_F(Reports, PedigreeTableNamesParentsAndCodes)
     m.o[2].X_nuis[1] = 2;
     m.p.level_flag = {1, 17, 42};
     testsupport::CapturedStream log;
-    vsk::write_chain_start_sections(log.stream(), m.p, m.o);
+    vsk::write_chain_start_sections(log.stream(), m.p, m.o, m.ph);
     const std::string text = log.text();
     EXPECT_NE(text.find("INDIVIDUAL's INFO ON ITS PEDIGREE & PHENOTYPES"), std::string::npos);
     EXPECT_NE(text.find("\n     2       bravo       alpha      SELFED"), std::string::npos);
@@ -109,14 +109,14 @@ TEST_F(Reports, ExtremeResidualsLogHeaderOnceAndRowsBeyondThreeSds)
     residual_test::Model m = residual_test::make_model(2, {}, {}, 3);
     m.p.pheno_var = {4.0, 1.0};
     m.p.cur_sweep = 99;
-    m.o[0].residual = {6.5, 0.0};
-    m.o[1].residual = {0.0, -3.5};
-    m.o[2].residual = {100.0, 100.0};
-    m.o[2].phenotype = {vsk::kUnknown, vsk::kUnknown};
+    residual_test::set_row(m.ph.residual, 0, {6.5, 0.0});
+    residual_test::set_row(m.ph.residual, 1, {0.0, -3.5});
+    residual_test::set_row(m.ph.residual, 2, {100.0, 100.0});
+    residual_test::set_row(m.ph.phenotype, 2, {vsk::kUnknown, vsk::kUnknown});
     testsupport::CapturedStream log;
     bool header = false;
-    vsk::write_extreme_residuals(log.stream(), m.p, m.o, header);
-    vsk::write_extreme_residuals(log.stream(), m.p, m.o, header);
+    vsk::write_extreme_residuals(log.stream(), m.p, m.o, m.ph, header);
+    vsk::write_extreme_residuals(log.stream(), m.p, m.o, m.ph, header);
     const std::string text = log.text();
     EXPECT_EQ(text.rfind("; Comments are preceded by semicolon sign\n; Thresholds for Residual Effects ( 3.00*std.phenot)"
                          "\n;   Trait 1:        6.000 \n;   Trait 2:        3.000 ",

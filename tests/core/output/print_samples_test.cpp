@@ -36,15 +36,16 @@ protected:
         p.headerOUT = 1;
         p.cur_sweep = 9;
         o.resize(3);
+        ph.assign(3, 1);
         const char* names[] = {"alpha", "bravo", "charlie"};
         for (int i = 0; i < 3; ++i) {
             o[i].name = names[i];
-            o[i].infpoleff = {0.1 * (i + 1)};
+            ph.infpoleff[i][0] = 0.1 * (i + 1);
             o[i].cohort = 1;
         }
     }
     void TearDown() override { vsk::set_console_stream(nullptr); }
-    void print() { vsk::print_samples(vsk::ChainRecords{p, o, qtl, fpm, markers}, state); }
+    void print() { vsk::print_samples(vsk::ChainRecords{p, o, ph, qtl, fpm, markers}, state); }
     std::string file(const char* name) const { return testsupport::read_file(dir / name); }
 
     testsupport::TempDir dir;
@@ -52,6 +53,7 @@ protected:
     testsupport::CapturedStream out;
     vsk::Par p;
     std::vector<vsk::Obs> o;
+    vsk::Phe ph;
     std::vector<vsk::Gene> qtl;
     std::vector<vsk::Polygene> fpm;
     std::vector<vsk::Mrkrlcs> markers;

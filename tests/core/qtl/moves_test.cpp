@@ -23,10 +23,9 @@ void add_data(Project& pr, unsigned seed)
     r.seed(seed);
     int phenotyped = 0;
     for (int c = 0; c < pr.p.n_individuals; ++c) {
-        vsk::Obs& ind = pr.o[static_cast<std::size_t>(c)];
-        if (ind.fat == 0) continue;
-        ind.phenotype[0] = 1;
-        ind.Y[0] = ind.residual[0] = r.normal();
+        if (pr.o[static_cast<std::size_t>(c)].fat == 0) continue;
+        pr.phe.phenotype[c][0] = 1;
+        pr.phe.Y[c][0] = pr.phe.residual[c][0] = r.normal();
         ++phenotyped;
         for (int k = 0; k < pr.p.n_markers; ++k) {
             pr.gpo0[k][c] = r.uniform() < 0.5 ? 0 : 1;
@@ -50,7 +49,7 @@ Snapshot take(const Project& pr)
 {
     Snapshot s;
     s.gene = pr.gene;
-    for (const vsk::Obs& o : pr.o) s.residual.push_back(o.residual[0]);
+    for (int c = 0; c < pr.p.n_individuals; ++c) s.residual.push_back(pr.phe.residual[c][0]);
     s.gpo0 = pr.gpo0;
     s.gpo1 = pr.gpo1;
     s.rows = pr.p.lcs_rows;
@@ -213,8 +212,8 @@ TEST(QtlMoves, MarginalLikelihoodEqualsNumericalIntegration)
     for (int c = 0; c < 7; ++c) g.gtp[static_cast<std::size_t>(c)] = 0;
     for (int j = 0; j < 5; ++j) {
         g.gtp[static_cast<std::size_t>(j + 2)] = genotypes[j];
-        pr->o[static_cast<std::size_t>(j + 2)].phenotype[0] = 1;
-        pr->o[static_cast<std::size_t>(j + 2)].residual[0] = y[j];
+        pr->phe.phenotype[j + 2][0] = 1;
+        pr->phe.residual[j + 2][0] = y[j];
     }
     vsk::build_design(m, -1);
     vsk::form_model(m, pr->w.cur, 1);

@@ -14,6 +14,8 @@ namespace qtl_test {
 struct Project {
     vsk::Par p;
     std::vector<vsk::Obs> o;
+    vsk::Phe phe;
+    vsk::Mrk mk;
     std::vector<vsk::Chr> chr;
     std::vector<vsk::Mrkrlcs> mrk;
     std::vector<vsk::Gene> gene, temp;
@@ -78,15 +80,14 @@ inline void build_pedigree(Project& pr, int founders, const std::vector<std::pai
     for (int i = 1; i <= n; ++i) {
         vsk::Obs& ind = pr.o[static_cast<std::size_t>(i - 1)];
         ind.cohort = 1;
-        ind.phenotype = {vsk::kUnknown};
-        ind.residual = {0.0};
-        ind.Y = {0.0};
         if (i > founders) {
             ind.fat = parents[static_cast<std::size_t>(i - founders - 1)].first;
             ind.mot = parents[static_cast<std::size_t>(i - founders - 1)].second;
             ind.mot_gen = ind.mot > 0 ? ind.mot : ind.fat;
         }
     }
+    pr.phe.assign(n, 1);
+    for (int c = 0; c < n; ++c) pr.phe.phenotype[c][0] = vsk::kUnknown;
     pr.p.n_individuals = n;
     pr.p.n_founders = founders;
     pr.p.founders.clear();
@@ -131,7 +132,7 @@ inline std::unique_ptr<Project> make_project(int founders, const std::vector<std
     pr->b.gene_lower = {-2.0};
     pr->b.gene_upper = {2.0};
     pr->rng.seed(12345);
-    pr->m.reset(new vsk::QtlModel{pr->p,   pr->o,      pr->chr,    pr->mrk,   pr->gene,   pr->temp,
+    pr->m.reset(new vsk::QtlModel{pr->p,   pr->o,  pr->phe, pr->mk,    pr->chr,    pr->mrk,   pr->gene,   pr->temp,
                                   pr->gpo0, pr->gpo1,  pr->b,      pr->fp,    pr->mrk2,  pr->mph,  pr->acc_pos, pr->acc_rj,
                                   pr->acc_pv, pr->twinv, pr->w,    pr->rng});
     return pr;
@@ -154,12 +155,11 @@ inline double max_residual_error(const Project& pr)
 {
     double worst = 0.0;
     for (int c = 0; c < pr.p.n_individuals; ++c) {
-        const vsk::Obs& ind = pr.o[static_cast<std::size_t>(c)];
-        if (ind.phenotype[0] == vsk::kUnknown) continue;
+        if (pr.phe.phenotype[c][0] == vsk::kUnknown) continue;
         double fit = pr.p.nuis_effects[0][0];
         for (const vsk::Gene& g : pr.gene)
             if (g.status != 0) fit += g.gval[g.gtp[static_cast<std::size_t>(c)]][0];
-        worst = std::max(worst, std::fabs(ind.Y[0] - fit - ind.residual[0]));
+        worst = std::max(worst, std::fabs(pr.phe.Y[c][0] - fit - pr.phe.residual[c][0]));
     }
     return worst;
 }

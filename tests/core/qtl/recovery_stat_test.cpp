@@ -65,9 +65,8 @@ void simulate(qtl_test::Project& pr, double a, unsigned seed)
             // Origin 0: the allele of line 1 (state 0, +a/2 per copy).
             g += qtl_origin == 0 ? a / 2 : -a / 2;
         }
-        vsk::Obs& ind = pr.o[static_cast<std::size_t>(c)];
-        ind.phenotype[0] = 1;
-        ind.Y[0] = ind.residual[0] = g + r.normal();
+        pr.phe.phenotype[c][0] = 1;
+        pr.phe.Y[c][0] = pr.phe.residual[c][0] = g + r.normal();
     }
     pr.p.n_phenotyped = kF2;
 }

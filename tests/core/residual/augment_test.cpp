@@ -18,12 +18,12 @@ TEST(AugmentPhenotypes, PartialRecordWithThreeTraitsStops)
 {
     Model m = make_model(3, {}, {}, 2);
     m.o[1].name = "bravo";
-    m.o[1].residual = {1.5, 0.0, -2.25};
-    m.o[1].phenotype = {1, 0, 1};
+    residual_test::set_row(m.ph.residual, 1, {1.5, 0.0, -2.25});
+    residual_test::set_row(m.ph.phenotype, 1, {1, 0, 1});
     testsupport::CapturedStream out;
     vsk::set_console_stream(out.stream());
     vsk::Rng r;
-    EXPECT_THROW(vsk::augment_phenotypes(m.p, m.o, r), vsk::FatalExit);
+    EXPECT_THROW(vsk::augment_phenotypes(m.p, m.o, m.ph, r), vsk::FatalExit);
     vsk::set_console_stream(nullptr);
     EXPECT_EQ(out.text(),
               "\nStopped in augment_data(): >2 traits && PARTIAL missing"
@@ -34,13 +34,13 @@ TEST(AugmentPhenotypes, SingleTraitDrawsFromTheResidualVariance)
 {
     Model m = make_model(1, {}, {}, 1);
     m.p.res_cov[0][0] = 4.0;
-    m.o[0].phenotype[0] = 0;
+    m.ph.phenotype[0][0] = 0;
     vsk::Rng r;
     r.seed(1);
     RunningStat e;
     for (int k = 0; k < 20000; ++k) {
-        vsk::augment_phenotypes(m.p, m.o, r);
-        e.add(m.o[0].residual[0]);
+        vsk::augment_phenotypes(m.p, m.o, m.ph, r);
+        e.add(m.ph.residual[0][0]);
     }
     EXPECT_NEAR(e.mean, 0.0, 4 * 2.0 / std::sqrt(e.n));
     EXPECT_NEAR(e.var(), 4.0, 0.2);
@@ -52,15 +52,15 @@ TEST(AugmentPhenotypesStat, MissingTraitFollowsItsConditional)
 {
     Model m = make_model(2, {}, {}, 1);
     residual_test::set_residual_cov(m.p, {{1.0, -0.6}, {-0.6, 2.0}});
-    m.o[0].residual = {1.5, 0.0};
-    m.o[0].phenotype = {1, 0};
+    residual_test::set_row(m.ph.residual, 0, {1.5, 0.0});
+    residual_test::set_row(m.ph.phenotype, 0, {1, 0});
     vsk::Rng r;
     r.seed(2);
     RunningStat e;
     for (int k = 0; k < 20000; ++k) {
-        vsk::augment_phenotypes(m.p, m.o, r);
-        e.add(m.o[0].residual[1]);
-        ASSERT_EQ(m.o[0].residual[0], 1.5);
+        vsk::augment_phenotypes(m.p, m.o, m.ph, r);
+        e.add(m.ph.residual[0][1]);
+        ASSERT_EQ(m.ph.residual[0][0], 1.5);
     }
     const double mean = -0.6 * 1.5, var = 2.0 - 0.36;
     EXPECT_NEAR(e.mean, mean, 4 * std::sqrt(var / e.n));

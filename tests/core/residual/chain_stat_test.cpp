@@ -37,33 +37,35 @@ Model simulate(const Truth& truth, int n, int random_levels, double missing_shar
     std::uniform_real_distribution<double> unif;
     for (int i = 0; i < n; ++i) {
         vsk::Obs& ind = m.o[i];
+        double* Y = m.ph.Y[i];
+        std::int8_t* flag = m.ph.phenotype[i];
         ind.X_nuis[1] = i % fixed_levels + 1;
         ind.X_nuis[2] = (i / fixed_levels) % random_levels + 1;
         const std::vector<double> e = residual_test::mvn(g, truth.R);
         for (int j = 0; j < t; ++j)
-            ind.Y[j] = truth.mean[j] + truth.fixed[ind.X_nuis[1] - 1][j] + u[ind.X_nuis[2] - 1][j] + e[j];
+            Y[j] = truth.mean[j] + truth.fixed[ind.X_nuis[1] - 1][j] + u[ind.X_nuis[2] - 1][j] + e[j];
         // A missing second trait is imputed in the chain; a single trait
         // missing leaves the individual without phenotype, as the data
         // reader marks it.
         if (unif(g) < missing_share) {
             if (t == 2) {
-                ind.phenotype[1] = 0;
-                ind.Y[1] = 0.0;
+                flag[1] = 0;
+                Y[1] = 0.0;
             } else {
-                ind.phenotype[0] = vsk::kUnknown;
-                ind.Y[0] = 0.0;
+                flag[0] = vsk::kUnknown;
+                Y[0] = 0.0;
             }
         }
-        ind.residual = ind.Y;
+        std::copy(Y, Y + t, m.ph.residual[i]);
     }
     // Start values and bounds as the start-up step sets them.
     for (int j = 0; j < t; ++j) {
         RunningStat y;
-        for (const vsk::Obs& ind : m.o)
-            if (ind.phenotype[j] == 1) y.add(ind.Y[j]);
+        for (int i = 0; i < n; ++i)
+            if (m.ph.phenotype[i][j] == 1) y.add(m.ph.Y[i][j]);
         m.p.nuis_effects[0][j] = y.mean;
-        for (vsk::Obs& ind : m.o)
-            if (ind.phenotype[j] == 1) ind.residual[j] -= y.mean;
+        for (int i = 0; i < n; ++i)
+            if (m.ph.phenotype[i][j] == 1) m.ph.residual[i][j] -= y.mean;
         m.p.pheno_cov[j][j] = y.var();
         m.b.mean_upper[j] = y.mean + 2 * y.sd();
         m.b.mean_lower[j] = y.mean - 2 * y.sd();
@@ -83,10 +85,10 @@ Posterior run_chain(Model& m, int burn_in, int samples, unsigned seed)
     const int t = m.p.n_traits;
     vsk::Rng r;
     r.seed(seed);
-    vsk::sample_var_err(m.p, m.o, r);
+    vsk::sample_var_err(m.p, m.ph, r);
     for (int a = 0; a < t; ++a)
         for (int b = 0; b < t; ++b) m.p.nuis_cov[0][a][b] = 0.05 * m.p.res_cov[a][b];
-    vsk::augment_phenotypes(m.p, m.o, r);
+    vsk::augment_phenotypes(m.p, m.o, m.ph, r);
     double lcalls = 0, pcalls = 0;
     Posterior post;
     post.mean.resize(t);
@@ -96,14 +98,14 @@ Posterior run_chain(Model& m, int burn_in, int samples, unsigned seed)
     post.fixed.assign(fixed_levels, std::vector<RunningStat>(t));
     for (int sweep = 0; sweep < burn_in + samples; ++sweep) {
         m.p.cur_sweep = sweep;
-        vsk::sample_nuisance(m.p, m.o, m.b, r, 0, 0, 0);
-        vsk::sample_nuisance(m.p, m.o, m.b, r, 1, 0, 0);
-        vsk::sample_nuisance(m.p, m.o, m.b, r, 2, 0, 1);
+        vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 0, 0, 0);
+        vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 1, 0, 0);
+        vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 2, 0, 1);
         vsk::sample_var_r(m.p, r, 2, 0);
-        vsk::sample_var_err(m.p, m.o, r);
-        vsk::calc_likelihood(m.p, m.o, lcalls);
-        vsk::prediction_phenotype(m.p, {}, {}, m.o, pcalls);
-        vsk::augment_phenotypes(m.p, m.o, r);
+        vsk::sample_var_err(m.p, m.ph, r);
+        vsk::calc_likelihood(m.p, m.ph, lcalls);
+        vsk::prediction_phenotype(m.p, {}, {}, m.ph, pcalls);
+        vsk::augment_phenotypes(m.p, m.o, m.ph, r);
         if (sweep < burn_in) continue;
         for (int a = 0; a < t; ++a) {
             post.mean[a].add(m.p.nuis_effects[0][a]);
@@ -169,7 +171,7 @@ TEST(ResidualChain, SameSeedGivesTheSameChain)
     run_chain(b, 0, 50, 9);
     EXPECT_EQ(a.p.res_cov[0][1], b.p.res_cov[0][1]);
     EXPECT_EQ(a.p.loglik_mean, b.p.loglik_mean);
-    EXPECT_EQ(a.o[7].residual[1], b.o[7].residual[1]);
+    EXPECT_EQ(a.ph.residual[7][1], b.ph.residual[7][1]);
 }
 
 }  // namespace

@@ -18,23 +18,23 @@ TEST(CalcLikelihood, MatchesTheNormalDensityAndAveragesOverCalls)
 {
     Model m = make_model(2, {}, {}, 3);
     residual_test::set_residual_cov(m.p, {{2.0, 0.3}, {0.3, 1.0}});
-    m.o[0].residual = {0.5, -0.2};
-    m.o[1].residual = {-1.0, 0.4};
-    m.o[2].residual = {3.0, 3.0};
-    m.o[2].phenotype = {vsk::kUnknown, vsk::kUnknown};
+    residual_test::set_row(m.ph.residual, 0, {0.5, -0.2});
+    residual_test::set_row(m.ph.residual, 1, {-1.0, 0.4});
+    residual_test::set_row(m.ph.residual, 2, {3.0, 3.0});
+    residual_test::set_row(m.ph.phenotype, 2, {vsk::kUnknown, vsk::kUnknown});
     double expected = 0.0;
     for (int i = 0; i < 2; ++i)
-        expected += vsk::mvn_logdensity(2, m.p.res_logdet, m.o[i].residual.data(), m.p.res_prec);
+        expected += vsk::mvn_logdensity(2, m.p.res_logdet, m.ph.residual[i], m.p.res_prec);
     double calls = 0;
-    vsk::calc_likelihood(m.p, m.o, calls);
+    vsk::calc_likelihood(m.p, m.ph, calls);
     EXPECT_NEAR(m.p.loglik, expected, 1e-9);
     EXPECT_DOUBLE_EQ(m.p.loglik_mean, m.p.loglik);
     EXPECT_DOUBLE_EQ(m.p.deviance, -2 * m.p.loglik);
     EXPECT_DOUBLE_EQ(m.p.res_cov_mean[0][1], 0.3);
     const double first = m.p.loglik;
-    m.o[0].residual = {0.0, 0.0};
+    residual_test::set_row(m.ph.residual, 0, {0.0, 0.0});
     residual_test::set_residual_cov(m.p, {{1.0, 0.0}, {0.0, 1.0}});
-    vsk::calc_likelihood(m.p, m.o, calls);
+    vsk::calc_likelihood(m.p, m.ph, calls);
     EXPECT_NEAR(m.p.loglik_mean, 0.5 * (first + m.p.loglik), 1e-12);
     EXPECT_NEAR(m.p.deviance_mean, -(first + m.p.loglik), 1e-12);
     EXPECT_NEAR(m.p.res_cov_mean[0][0], 1.5, 1e-12);
@@ -47,16 +47,16 @@ TEST(PredictionPhenotype, RunningMeanOfOverallMeanAndPolygenicEffect)
     m.p.indicTIM = 1;
     m.p.nuis_effects[0][0] = 10.0;
     m.p.nuis_effects[m.p.level_first[1] + 1][0] = 99.0;  // other nuisance effects stay out
-    m.o[0].infpoleff[0] = 1.0;
-    m.o[1].phenotype[0] = vsk::kUnknown;  // predicted all the same
+    m.ph.infpoleff[0][0] = 1.0;
+    m.ph.phenotype[1][0] = vsk::kUnknown;  // predicted all the same
     double calls = 0;
-    vsk::prediction_phenotype(m.p, {}, {}, m.o, calls);
-    EXPECT_DOUBLE_EQ(m.o[0].prediction[0], 11.0);
-    EXPECT_DOUBLE_EQ(m.o[1].prediction[0], 10.0);
+    vsk::prediction_phenotype(m.p, {}, {}, m.ph, calls);
+    EXPECT_DOUBLE_EQ(m.ph.prediction[0][0], 11.0);
+    EXPECT_DOUBLE_EQ(m.ph.prediction[1][0], 10.0);
     m.p.nuis_effects[0][0] = 12.0;
-    vsk::prediction_phenotype(m.p, {}, {}, m.o, calls);
-    EXPECT_DOUBLE_EQ(m.o[0].prediction[0], 12.0);
-    EXPECT_DOUBLE_EQ(m.o[1].prediction[0], 11.0);
+    vsk::prediction_phenotype(m.p, {}, {}, m.ph, calls);
+    EXPECT_DOUBLE_EQ(m.ph.prediction[0][0], 12.0);
+    EXPECT_DOUBLE_EQ(m.ph.prediction[1][0], 11.0);
 }
 
 TEST(PredictionPhenotype, AddsTheGenotypicValuesOfActiveQtlAndFpmGenes)
@@ -82,28 +82,28 @@ TEST(PredictionPhenotype, AddsTheGenotypicValuesOfActiveQtlAndFpmGenes)
     fpm[0].gval[1][0] = 0.25;
     fpm[0].gtp = {1, 2};
     double calls = 0;
-    vsk::prediction_phenotype(m.p, qtl, fpm, m.o, calls);
-    EXPECT_DOUBLE_EQ(m.o[0].prediction[0], 1.75);
-    EXPECT_DOUBLE_EQ(m.o[1].prediction[0], 1.0);
-    EXPECT_DOUBLE_EQ(m.o[1].prediction[1], -2.0);
+    vsk::prediction_phenotype(m.p, qtl, fpm, m.ph, calls);
+    EXPECT_DOUBLE_EQ(m.ph.prediction[0][0], 1.75);
+    EXPECT_DOUBLE_EQ(m.ph.prediction[1][0], 1.0);
+    EXPECT_DOUBLE_EQ(m.ph.prediction[1][1], -2.0);
     m.p.indicQTL = 0;  // a model that is off contributes nothing
-    vsk::prediction_phenotype(m.p, qtl, fpm, m.o, calls);
-    EXPECT_DOUBLE_EQ(m.o[0].prediction[0], (1.75 + 1.25) / 2);
+    vsk::prediction_phenotype(m.p, qtl, fpm, m.ph, calls);
+    EXPECT_DOUBLE_EQ(m.ph.prediction[0][0], (1.75 + 1.25) / 2);
 }
 
 TEST(WritePredictions, WritesFitStatisticsAndOneLinePerIndividual)
 {
     setenv("SOURCE_DATE_EPOCH", "0", 1);
     Model m = make_model(1, {}, {}, 3);
-    m.o[0].Y[0] = 2.0, m.o[0].prediction[0] = 1.0;
-    m.o[1].Y[0] = 4.0, m.o[1].prediction[0] = 2.0;
-    m.o[2].Y[0] = 0.0, m.o[2].prediction[0] = 1.5, m.o[2].phenotype[0] = vsk::kUnknown;
+    m.ph.Y[0][0] = 2.0, m.ph.prediction[0][0] = 1.0;
+    m.ph.Y[1][0] = 4.0, m.ph.prediction[1][0] = 2.0;
+    m.ph.Y[2][0] = 0.0, m.ph.prediction[2][0] = 1.5, m.ph.phenotype[2][0] = vsk::kUnknown;
     m.p.res_cov_mean[0][0] = 2.0;
     m.p.loglik_mean = -5.0;
     m.p.deviance_mean = 10.0;
     testsupport::TempDir dir;
     const std::string path = (dir / "prediction.csv").string();
-    ASSERT_EQ(vsk::write_predictions(m.p, m.o, path), 0);
+    ASSERT_EQ(vsk::write_predictions(m.p, m.o, m.ph, path), 0);
     const std::string text = testsupport::read_file(path);
     // SS = 1 + 4 = 5 over N = 2; L = -0.5*2*(ln 2 + 1.837877) - 5/4.
     const double L = -(std::log(2.0) + 1.837877) - 1.25;
@@ -126,7 +126,7 @@ TEST(WritePredictions, UnwritableFileIsReportedNotFatal)
     m.p.res_cov_mean[0][0] = 1.0;
     testsupport::CapturedStream out;
     vsk::set_console_stream(out.stream());
-    EXPECT_EQ(vsk::write_predictions(m.p, m.o, "/nonexistent-dir/prediction.csv"), 1);
+    EXPECT_EQ(vsk::write_predictions(m.p, m.o, m.ph, "/nonexistent-dir/prediction.csv"), 1);
     vsk::set_console_stream(nullptr);
     EXPECT_NE(out.text().find("unable to create file"), std::string::npos);
 }

@@ -25,7 +25,7 @@ Model fixed_column(const std::vector<int>& sizes, int code)
     for (int l = 0; l < static_cast<int>(sizes.size()); ++l)
         for (int k = 0; k < sizes[l]; ++k, ++i) {
             m.o[i].X_nuis[1] = l + 1;
-            m.o[i].Y[0] = m.o[i].residual[0] = z(g);
+            m.ph.Y[i][0] = m.ph.residual[i][0] = z(g);
         }
     return m;
 }
@@ -35,9 +35,9 @@ TEST(SampleNuisance, FixedColumnKeepsLevelsUpToTheFirstWithTwoIndividuals)
     Model m = fixed_column({1, 1, 5, 3}, 0);
     const int first = m.p.level_first[1];
     for (int l = 0; l < 4; ++l) m.p.nuis_effects[first + l][0] = 0.5 * (l + 1);
-    for (vsk::Obs& ind : m.o) ind.residual[0] -= 0.5 * ind.X_nuis[1];
+    for (int i = 0; i < static_cast<int>(m.o.size()); ++i) m.ph.residual[i][0] -= 0.5 * m.o[i].X_nuis[1];
     vsk::Rng r;
-    vsk::sample_nuisance(m.p, m.o, m.b, r, 1, 0, 0);
+    vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 1, 0, 0);
     EXPECT_EQ(m.p.nuis_effects[first][0], 0.5);
     EXPECT_EQ(m.p.nuis_effects[first + 1][0], 1.0);
     EXPECT_EQ(m.p.nuis_effects[first + 2][0], 1.5);  // the reference
@@ -51,9 +51,9 @@ TEST(SampleNuisance, RandomLevelWithOneIndividualIsNeverDrawn)
     m.p.nuis_cov[0][0][0] = 0.5;
     const int first = m.p.level_first[1];
     m.p.nuis_effects[first][0] = 0.25;
-    m.o[0].residual[0] -= 0.25;
+    m.ph.residual[0][0] -= 0.25;
     vsk::Rng r;
-    vsk::sample_nuisance(m.p, m.o, m.b, r, 1, 0, 1);
+    vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 1, 0, 1);
     EXPECT_EQ(m.p.nuis_effects[first][0], 0.25);
     EXPECT_NE(m.p.nuis_effects[first + 1][0], 0.0);  // no reference for random columns
     EXPECT_LT(residual_test::max_residual_error(m), 1e-12);
@@ -64,14 +64,14 @@ TEST(SampleNuisance, DrawOutsideBoundsKeepsThatTraitsOldValue)
     Model m = make_model(2, {}, {}, 40);
     std::mt19937 g(5);
     std::normal_distribution<double> z;
-    for (vsk::Obs& ind : m.o) {
-        ind.Y[0] = ind.residual[0] = 10.0 + z(g);
-        ind.Y[1] = ind.residual[1] = z(g);
+    for (int i = 0; i < 40; ++i) {
+        m.ph.Y[i][0] = m.ph.residual[i][0] = 10.0 + z(g);
+        m.ph.Y[i][1] = m.ph.residual[i][1] = z(g);
     }
     m.b.mean_upper[0] = 1.0;  // trait 1's mean (about 10) is out of bounds
     m.b.mean_lower[0] = -1.0;
     vsk::Rng r;
-    vsk::sample_nuisance(m.p, m.o, m.b, r, 0, 0, 0);
+    vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 0, 0, 0);
     EXPECT_EQ(m.p.nuis_effects[0][0], 0.0);
     EXPECT_NE(m.p.nuis_effects[0][1], 0.0);
     EXPECT_LT(residual_test::max_residual_error(m), 1e-12);
@@ -81,14 +81,14 @@ TEST(SampleNuisance, UnphenotypedAndClasslessIndividualsAreLeftAlone)
 {
     Model m = fixed_column({3, 3}, 0);
     m.o[0].X_nuis[1] = 0;  // no class in this column
-    m.o[4].phenotype[0] = vsk::kUnknown;
-    const double r0 = m.o[0].residual[0] = 123.0;
-    m.o[0].Y[0] = 123.0;
-    const double r4 = m.o[4].residual[0];
+    m.ph.phenotype[4][0] = vsk::kUnknown;
+    const double r0 = m.ph.residual[0][0] = 123.0;
+    m.ph.Y[0][0] = 123.0;
+    const double r4 = m.ph.residual[4][0];
     vsk::Rng r;
-    vsk::sample_nuisance(m.p, m.o, m.b, r, 1, 0, 0);
-    EXPECT_EQ(m.o[0].residual[0], r0);
-    EXPECT_EQ(m.o[4].residual[0], r4);
+    vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 1, 0, 0);
+    EXPECT_EQ(m.ph.residual[0][0], r0);
+    EXPECT_EQ(m.ph.residual[4][0], r4);
 }
 
 // Two traits, random column with known G and R: the draw of a level follows
@@ -103,8 +103,8 @@ TEST(SampleNuisanceStat, RandomLevelFollowsItsConditional)
     m.p.nuis_cov[0][1][1] = 0.4;
     std::vector<double> y0 = {0.3, 1.1, -0.4, 0.9, 0.5}, y1 = {1.0, -0.5, 0.7, 0.2, 1.3};
     for (int i = 0; i < n; ++i) {
-        m.o[i].residual[0] = y0[i];
-        m.o[i].residual[1] = y1[i];
+        m.ph.residual[i][0] = y0[i];
+        m.ph.residual[i][1] = y1[i];
     }
     // Analytic conditional.
     vsk::Table<double> C(2, 2), Gi(2, 2), V(2, 2);
@@ -126,7 +126,7 @@ TEST(SampleNuisanceStat, RandomLevelFollowsItsConditional)
     const int row = m.p.level_first[1];
     const int draws = 20000;
     for (int k = 0; k < draws; ++k) {
-        vsk::sample_nuisance(m.p, m.o, m.b, r, 1, 0, 1);
+        vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 1, 0, 1);
         const double a = m.p.nuis_effects[row][0], b = m.p.nuis_effects[row][1];
         e0.add(a);
         e1.add(b);
@@ -147,7 +147,7 @@ TEST(SampleNuisanceStat, SubsetOfTraitsConditionsOnAllResiduals)
     Model m = make_model(2, {1}, {{0, -1}}, n);
     residual_test::set_residual_cov(m.p, {{1.0, 0.8}, {0.8, 1.0}});
     const double y0[] = {0.5, 0.7, 0.2, 0.6}, y1[] = {-1.0, -0.6, -1.2, -0.8};
-    for (int i = 0; i < n; ++i) m.o[i].residual[0] = y0[i], m.o[i].residual[1] = y1[i];
+    for (int i = 0; i < n; ++i) m.ph.residual[i][0] = y0[i], m.ph.residual[i][1] = y1[i];
     double s0 = 0, s1 = 0;
     for (int i = 0; i < n; ++i) s0 += y0[i], s1 += y1[i];
     const double v = 1.0 / (n * m.p.res_prec[0][0]);
@@ -157,7 +157,7 @@ TEST(SampleNuisanceStat, SubsetOfTraitsConditionsOnAllResiduals)
     RunningStat e;
     const int row = m.p.level_first[1];
     for (int k = 0; k < 20000; ++k) {
-        vsk::sample_nuisance(m.p, m.o, m.b, r, 1, 0, 0);
+        vsk::sample_nuisance(m.p, m.o, m.ph, m.b, r, 1, 0, 0);
         e.add(m.p.nuis_effects[row][0]);
         ASSERT_EQ(m.p.nuis_effects[row][1], 0.0);
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,8 +17,17 @@ namespace residual_test {
 struct Model {
     vsk::Par p;
     std::vector<vsk::Obs> o;
+    vsk::Phe ph;
     vsk::Boundary b;
 };
+
+// Sets row i of a per-individual table to the given values.
+template <class T, class V>
+void set_row(vsk::Table<T>& table, int i, std::initializer_list<V> values)
+{
+    int j = 0;
+    for (V v : values) table[i][j++] = static_cast<T>(v);
+}
 
 // `levels[c]` levels for nuisance columns 1..; column 0 is the overall mean.
 // codes[c][j] are the indiN codes (row 0 is all 0).
@@ -58,9 +68,9 @@ inline Model make_model(int t, const std::vector<int>& levels, const std::vector
         vsk::Obs& ind = m.o[i];
         ind.name = "ind" + std::to_string(i + 1);
         ind.X_nuis.assign(p.n_nuis, 1);
-        ind.phenotype.assign(t, 1);
-        for (auto* v : {&ind.residual, &ind.Y, &ind.prediction, &ind.infpoleff, &ind.timdom}) v->assign(t, 0.0);
     }
+    m.ph.assign(n, t);
+    m.ph.phenotype.fill(1);
     return m;
 }
 
@@ -69,15 +79,17 @@ inline Model make_model(int t, const std::vector<int>& levels, const std::vector
 inline double max_residual_error(const Model& m)
 {
     double worst = 0.0;
-    for (const vsk::Obs& ind : m.o)
+    for (std::size_t i = 0; i < m.o.size(); ++i)
         for (int j = 0; j < m.p.n_traits; ++j) {
-            if (ind.phenotype[j] != 1) continue;  // imputed values have no Y
+            const vsk::Obs& ind = m.o[i];
+            const int row = static_cast<int>(i);
+            if (m.ph.phenotype[row][j] != 1) continue;  // imputed values have no Y
             double fit = 0.0;
             for (int c = 0; c < m.p.n_nuis; ++c) {
                 const int k = ind.X_nuis[c];
                 if (k >= 1) fit += m.p.nuis_effects[m.p.level_first[c] + k - 1][j];
             }
-            worst = std::max(worst, std::fabs(ind.Y[j] - fit - ind.residual[j]));
+            worst = std::max(worst, std::fabs(m.ph.Y[row][j] - fit - m.ph.residual[row][j]));
         }
     return worst;
 }

@@ -16,10 +16,10 @@ using residual_test::RunningStat;
 TEST(SampleVarERR, SmallDataSetKeepsTheMatrix)
 {
     Model m = make_model(2, {}, {}, 15);
-    for (int i = 9; i < 15; ++i) m.o[i].phenotype.assign(2, vsk::kUnknown);
-    for (vsk::Obs& ind : m.o) ind.residual = {0.3, -0.2};
+    for (int i = 9; i < 15; ++i) residual_test::set_row(m.ph.phenotype, i, {vsk::kUnknown, vsk::kUnknown});
+    for (int i = 0; i < static_cast<int>(m.o.size()); ++i) residual_test::set_row(m.ph.residual, i, {0.3, -0.2});
     vsk::Rng r, fresh;
-    vsk::sample_var_err(m.p, m.o, r);
+    vsk::sample_var_err(m.p, m.ph, r);
     EXPECT_EQ(m.p.res_cov[0][0], 1.0);
     EXPECT_EQ(m.p.res_cov[0][1], 0.0);
     EXPECT_EQ(r.next32(), fresh.next32());
@@ -28,14 +28,14 @@ TEST(SampleVarERR, SmallDataSetKeepsTheMatrix)
 TEST(SampleVarERR, TooFewPhenotypedForADrawWarnsInsteadOfEnding)
 {
     Model m = make_model(2, {}, {}, 25);
-    for (int i = 2; i < 25; ++i) m.o[i].phenotype.assign(2, vsk::kUnknown);
-    m.o[0].residual = {1.0, 0.5};
-    m.o[1].residual = {-0.4, 0.9};
+    for (int i = 2; i < 25; ++i) residual_test::set_row(m.ph.phenotype, i, {vsk::kUnknown, vsk::kUnknown});
+    residual_test::set_row(m.ph.residual, 0, {1.0, 0.5});
+    residual_test::set_row(m.ph.residual, 1, {-0.4, 0.9});
     m.p.cur_sweep = 7;
     testsupport::CapturedStream out;
     vsk::set_console_stream(out.stream());
     vsk::Rng r;
-    vsk::sample_var_err(m.p, m.o, r);
+    vsk::sample_var_err(m.p, m.ph, r);
     vsk::set_console_stream(nullptr);
     EXPECT_EQ(out.text(), "\nWarning: Failure Wishart in sample_varERR(),cycle 7");
     EXPECT_EQ(m.p.res_cov[0][0], 1.0);
@@ -51,15 +51,15 @@ TEST(SampleVarERRStat, PrecisionHasItsExactMean)
     std::mt19937 g(9);
     std::normal_distribution<double> z(0.0, 1.5);
     double S = 0;
-    for (vsk::Obs& ind : m.o) {
-        ind.residual[0] = z(g);
-        S += ind.residual[0] * ind.residual[0];
+    for (int i = 0; i < n; ++i) {
+        m.ph.residual[i][0] = z(g);
+        S += m.ph.residual[i][0] * m.ph.residual[i][0];
     }
     vsk::Rng r;
     r.seed(3);
     RunningStat prec;
     for (int k = 0; k < 20000; ++k) {
-        vsk::sample_var_err(m.p, m.o, r);
+        vsk::sample_var_err(m.p, m.ph, r);
         prec.add(m.p.res_prec[0][0]);
         ASSERT_NEAR(m.p.res_cov[0][0] * m.p.res_prec[0][0], 1.0, 1e-12);
         ASSERT_NEAR(m.p.res_logdet, std::log(m.p.res_cov[0][0]), 1e-12);

@@ -1,5 +1,6 @@
 // Sizing and release of the shared records, the tagged allocation failures,
 // the accessors and the initialisers called by the data readers.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -67,12 +68,17 @@ TEST_F(StartupTest, SizesEveryRecordFromTheParameters)
     ASSERT_EQ(vsk::obs.size(), 7u);
     for (const vsk::Obs& o : vsk::obs) {
         EXPECT_EQ(o.X_nuis, std::vector<int>(3, 0));
-        EXPECT_EQ(o.phenotype, std::vector<int>(2, 0));
-        for (const auto* v : {&o.residual, &o.Y, &o.prediction, &o.infpoleff, &o.timdom})
-            EXPECT_EQ(*v, std::vector<double>(2, 0.0));
         EXPECT_EQ(o.fat, 0);
         EXPECT_EQ(o.mot, 0);
     }
+    // Trait tables: one row per individual, one column per trait, all 0.
+    for (const vsk::Table<double>* t : {&vsk::phe.residual, &vsk::phe.Y, &vsk::phe.prediction,
+                                        &vsk::phe.infpoleff, &vsk::phe.timdom}) {
+        ASSERT_EQ(t->rows(), 7);
+        ASSERT_EQ(t->cols(), 2);
+        EXPECT_EQ(std::count(t->data(), t->data() + 14, 0.0), 14);
+    }
+    EXPECT_EQ(std::count(vsk::phe.phenotype.data(), vsk::phe.phenotype.data() + 14, 0), 14);
     ASSERT_EQ(vsk::mrkrlcs.size(), 4u);
     EXPECT_EQ(vsk::mrkrlcs2.size(), 4u);
     for (const vsk::Mrkrlcs& m : vsk::mrkrlcs) {
@@ -80,7 +86,7 @@ TEST_F(StartupTest, SizesEveryRecordFromTheParameters)
         EXPECT_EQ(m.nfreq.size(), 5u);
     }
     // Segregation indicators: markers + QTL rows, one column per individual, unknown.
-    for (const vsk::Table<int>* t : {&vsk::GPOarray0, &vsk::GPOarray1}) {
+    for (const vsk::Table<std::int8_t>* t : {&vsk::GPOarray0, &vsk::GPOarray1}) {
         ASSERT_EQ(t->rows(), 6);
         ASSERT_EQ(t->cols(), 7);
         for (int r = 0; r < 6; ++r)
@@ -135,7 +141,8 @@ TEST_F(StartupTest, ReleasingTwiceReleasesNothingTheSecondTime)
         return vsk::obs.empty() && vsk::mrkrlcs.empty() && vsk::mrkrlcs2.empty() && vsk::gene.empty() &&
                vsk::tempgene.empty() && vsk::polygene.empty() && vsk::FinalProg.empty() &&
                vsk::GPOarray0.empty() && vsk::GPOarray1.empty() && vsk::boundary.gene_upper.empty() &&
-               vsk::PNTstring.empty() && vsk::par.descv.empty() && vsk::par.pos_ibd.empty();
+               vsk::PNTstring.empty() && vsk::par.descv.empty() && vsk::par.pos_ibd.empty() &&
+               vsk::phe.residual.empty() && vsk::phe.phenotype.empty() && vsk::mrk.allele1.empty();
     };
     EXPECT_TRUE(all_released());
     // The driver still reads the settings after the release.
