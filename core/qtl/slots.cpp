@@ -147,8 +147,8 @@ int pick_active_slot(const QtlModel& m, double u)
 void flip_slot(QtlModel& m, Gene& g)
 {
     for (int t = 0; t < m.p.n_traits; ++t) {
-        g.eff[kAddRow][t] = -g.eff[kAddRow][t];
-        g.eff[kImpRow][t] = -g.eff[kImpRow][t];
+        g.eff[kAddRow][t] = 0.0 - g.eff[kAddRow][t];
+        g.eff[kImpRow][t] = 0.0 - g.eff[kImpRow][t];
     }
     for (int& a : g.alstate)
         if (a >= 0) a = 1 - a;
