@@ -44,10 +44,24 @@ void for_each_offspring(const std::vector<Obs>& obs, int i, F f)
         if (obs[static_cast<std::size_t>(o - 1)].fat != i) f(o);
 }
 
+// The pedigree as the check walks it, compact and built once: parents,
+// offspring (each once) with their other parent, in individual order.
+struct Kin {
+    std::vector<int> fat, mot, mot_gen;   // [n + 1], as in obs
+    std::vector<int> first;               // [n + 2] start of each individual's offspring in `child`
+    std::vector<int> child;               // offspring
+    std::vector<int> mate;                // other parent of that offspring; kSelfMate for a selfing
+    std::vector<char> checked;            // [n + 1] has a known first parent or offspring
+};
+inline constexpr int kSelfMate = -1;
+
+Kin build_kin(const std::vector<Obs>& obs, int n);
+
 // Genotype probabilities P[(a-1)*n + (b-1)] of individual i at locus k for
 // a received from the first parent and b from the second. Returns the number
 // of informative offspring. Distortion lines go to `log` when not null.
-int genotype_probability(MarkerData& d, int k, int i, const LocusModel& m, std::vector<double>& P, std::FILE* log);
+int genotype_probability(MarkerData& d, const Kin& kin, int k, int i, const LocusModel& m, std::vector<double>& P,
+                         std::FILE* log);
 
 // Outcome of checking one genotype in one pass.
 struct Evaluation {
@@ -59,8 +73,8 @@ struct Evaluation {
 
 // Checks genotype of individual i at locus k in a pass of stage `stage`:
 // computes P and the MENU codes, applies completion and status rules.
-Evaluation evaluate_genotype(MarkerData& d, int k, int i, int stage, const LocusModel& m, std::vector<double>& P,
-                             std::FILE* log);
+Evaluation evaluate_genotype(MarkerData& d, const Kin& kin, int k, int i, int stage, const LocusModel& m,
+                             std::vector<double>& P, std::FILE* log);
 
 // Log sections of the check.
 void log_check_legend(std::FILE* f, const Par& p, int stage);

@@ -6,6 +6,8 @@
 // whose neighbourhood changed and reuses the others' results; the outcome is
 // that of evaluating every individual in every pass.
 #include <cmath>
+#include <functional>
+#include <queue>
 #include <set>
 
 #include "core/markers/allele_text.h"
@@ -25,30 +27,27 @@ struct CheckTotals {
     int deletions = 0;
 };
 
-bool checked(const Obs& o) { return o.fat > 0 || o.pfP > 0 || o.mfP > 0; }
-
 // Individuals whose check reads the genotype of j: j, its parents, its
 // offspring and their other parents.
 template <class F>
-void for_each_dependent(const std::vector<Obs>& obs, int j, F f)
+void for_each_dependent(const Kin& kin, int j, F f)
 {
-    const Obs& o = obs[static_cast<std::size_t>(j - 1)];
+    const std::size_t s = static_cast<std::size_t>(j);
     f(j);
-    if (o.fat > 0) f(o.fat);
-    if (o.mot_gen > 0 && o.mot_gen != o.fat) f(o.mot_gen);
-    for_each_offspring(obs, j, [&](int c) {
-        f(c);
-        const Obs& child = obs[static_cast<std::size_t>(c - 1)];
-        const int mate = child.fat == j ? child.mot_gen : child.fat;
+    if (kin.fat[s] > 0) f(kin.fat[s]);
+    if (kin.mot_gen[s] > 0 && kin.mot_gen[s] != kin.fat[s]) f(kin.mot_gen[s]);
+    for (int e = kin.first[s]; e < kin.first[s + 1]; ++e) {
+        f(kin.child[static_cast<std::size_t>(e)]);
+        const int mate = kin.mate[static_cast<std::size_t>(e)];
         if (mate > 0 && mate != j) f(mate);
-    });
+    }
 }
 
 // The passes over one locus and their cached evaluations.
 class LocusCheck {
 public:
-    LocusCheck(MarkerData& d, int k, int stage, std::FILE* log)
-        : d_(d), k_(k), stage_(stage), log_(log), m_(locus_model(d.par, d.loci[static_cast<std::size_t>(k)])),
+    LocusCheck(MarkerData& d, const Kin& kin, int k, int stage, std::FILE* log)
+        : d_(d), kin_(kin), k_(k), stage_(stage), log_(log), m_(locus_model(d.par, d.loci[static_cast<std::size_t>(k)])),
           eval_(static_cast<std::size_t>(d.n_ind() + 1))
     {
     }
@@ -57,11 +56,11 @@ public:
     int run(CheckTotals& totals)
     {
         set_unchecked_statuses();
-        std::set<int> dirty;
+        std::vector<int> dirty;
         for (int i = 1; i <= d_.n_ind(); ++i)
-            if (checked(d_.ind(i))) dirty.insert(i);
+            if (kin_.checked[static_cast<std::size_t>(i)]) dirty.push_back(i);
         for (;;) {
-            std::set<int> next;
+            std::vector<int> next;
             const bool modified = pass(dirty, next);
             const int remembered = write_pass_and_find_deletion();
             if (stage_ == 0) break;
@@ -83,7 +82,7 @@ private:
     void set_unchecked_statuses()
     {
         for (int i = 1; i <= d_.n_ind(); ++i) {
-            if (checked(d_.ind(i))) continue;
+            if (kin_.checked[static_cast<std::size_t>(i)]) continue;
             const bool missing = d_.a1(k_, i) == kMissingAllele || d_.a2(k_, i) == kMissingAllele;
             d_.status(k_, i) = static_cast<std::int8_t>(missing ? kIncompleteMissing : kObservedConsistent);
         }
@@ -92,33 +91,41 @@ private:
     // One pass: re-evaluates the dirty individuals in order; a completion
     // makes its dependents later in the order dirty for this pass and the
     // earlier ones (itself included) for the next.
-    bool pass(std::set<int>& dirty, std::set<int>& next)
+    bool pass(std::vector<int>& dirty, std::vector<int>& next)
     {
+        std::priority_queue<int, std::vector<int>, std::greater<int>> queue(std::greater<int>(), std::move(dirty));
+        queued_.assign(static_cast<std::size_t>(d_.n_ind() + 1), 0);
         bool modified = false;
-        for (auto it = dirty.begin(); it != dirty.end(); it = dirty.upper_bound(current_)) {
-            current_ = *it;
-            Evaluation& e = eval_[static_cast<std::size_t>(current_)];
-            e = evaluate_genotype(d_, k_, current_, stage_, m_, P_, log_);
-            update_sets(current_, e);
+        int last = 0;
+        while (!queue.empty()) {
+            const int i = queue.top();
+            queue.pop();
+            if (i == last) continue;
+            last = i;
+            Evaluation& e = eval_[static_cast<std::size_t>(i)];
+            e = evaluate_genotype(d_, kin_, k_, i, stage_, m_, P_, log_);
+            update_sets(i, e);
             if (!e.modified) continue;
             modified = true;
             ++modifications_;
-            for_each_dependent(d_.obs, current_, [&](int j) {
-                if (!checked(d_.ind(j))) return;
-                if (j > current_) dirty.insert(j);
-                else next.insert(j);
+            for_each_dependent(kin_, i, [&](int j) {
+                if (!kin_.checked[static_cast<std::size_t>(j)]) return;
+                if (j > i) queue.push(j);
+                else if (!queued_[static_cast<std::size_t>(j)]) {
+                    queued_[static_cast<std::size_t>(j)] = 1;
+                    next.push_back(j);
+                }
             });
         }
-        current_ = 0;
         return modified;
     }
 
     void update_sets(int i, const Evaluation& e)
     {
         if (e.E != 0) errors_.insert(i);
-        else errors_.erase(i);
+        else if (!errors_.empty()) errors_.erase(i);
         if (!e.text.empty()) logged_.insert(i);
-        else logged_.erase(i);
+        else if (!logged_.empty()) logged_.erase(i);
     }
 
     // Log of the pass and the genotype to delete (0: none).
@@ -163,22 +170,23 @@ private:
         return remembered;
     }
 
-    void delete_genotype(int j, std::set<int>& dirty)
+    void delete_genotype(int j, std::vector<int>& dirty)
     {
         d_.a1(k_, j) = d_.a2(k_, j) = kMissingAllele;
-        for_each_dependent(d_.obs, j, [&](int i) {
-            if (checked(d_.ind(i))) dirty.insert(i);
+        for_each_dependent(kin_, j, [&](int i) {
+            if (kin_.checked[static_cast<std::size_t>(i)]) dirty.push_back(i);
         });
     }
 
     MarkerData& d_;
+    const Kin& kin_;
     int k_, stage_;
     std::FILE* log_;
     LocusModel m_;
     std::vector<Evaluation> eval_;
     std::vector<double> P_;
     std::set<int> errors_, logged_;
-    int current_ = 0;
+    std::vector<char> queued_;
     int modifications_ = 0;
 };
 
@@ -224,7 +232,7 @@ void settle_statuses(MarkerData& d, int k, std::FILE* log)
     }
 }
 
-void check_locus(MarkerData& d, int k, int stage, std::FILE* log, CheckTotals& totals)
+void check_locus(MarkerData& d, const Kin& kin, int k, int stage, std::FILE* log, CheckTotals& totals)
 {
     const Mrkrlcs& m = d.loci[static_cast<std::size_t>(k)];
     if (m.n_alleles == 0) {
@@ -233,7 +241,7 @@ void check_locus(MarkerData& d, int k, int stage, std::FILE* log, CheckTotals& t
     }
     log_locus_header(log, m, k);
     if (m.n_alleles == 0) return;
-    LocusCheck check(d, k, stage, log);
+    LocusCheck check(d, kin, k, stage, log);
     const int errors = check.run(totals);
     if (stage >= 1) settle_statuses(d, k, log);
     if (REDprint) return;
@@ -254,7 +262,8 @@ void check_marker_segregation(MarkerData& d, int stage)
     print_stage_line(log.get(), stage);
     log_check_legend(log.get(), d.par, stage);
     CheckTotals totals;
-    for (int k = 0; k < d.n_loci(); ++k) check_locus(d, k, stage, log.get(), totals);
+    const Kin kin = build_kin(d.obs, d.n_ind());
+    for (int k = 0; k < d.n_loci(); ++k) check_locus(d, kin, k, stage, log.get(), totals);
     if (totals.modifications > 0) cprint("\nAugmentation of incomplete marker genotypes (n=%d)", totals.modifications);
     if (totals.deletions > 0) cprint("\nDeletion of erroneous marker genotypes");
     if (totals.modifications > 0 || totals.deletions > 0) cprint("\n(see file '%s' for details)", kMarkerLog);

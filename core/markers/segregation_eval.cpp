@@ -16,6 +16,7 @@ struct Genotype {
 
 struct Context {
     MarkerData& d;
+    const Kin& kin;
     int k, i, stage;
     const LocusModel& m;
     const std::vector<double>& P;
@@ -78,7 +79,7 @@ Genotype complete_missing(const Context& c, Evaluation& e, Genotype g)
 {
     const int n = c.m.n;
     const bool putative = c.d.loci[static_cast<std::size_t>(c.k)].has_putative_null;
-    const bool inbred_code = second_parent_code(c.d.ind(c.i).mot);
+    const bool inbred_code = second_parent_code(c.kin.mot[static_cast<std::size_t>(c.i)]);
     for (int r = 1; r <= n; ++r)
         for (int col = 1; col <= n; ++col) {
             if (r != col && c.at(r, col) + c.at(col, r) > kImputeProb) {
@@ -203,8 +204,8 @@ void describe(const Context& c, Evaluation& e)
 
 }  // namespace
 
-Evaluation evaluate_genotype(MarkerData& d, int k, int i, int stage, const LocusModel& m, std::vector<double>& P,
-                             std::FILE* log)
+Evaluation evaluate_genotype(MarkerData& d, const Kin& kin, int k, int i, int stage, const LocusModel& m,
+                             std::vector<double>& P, std::FILE* log)
 {
     Evaluation e;
     std::int8_t& a1 = d.a1(k, i);
@@ -212,8 +213,8 @@ Evaluation evaluate_genotype(MarkerData& d, int k, int i, int stage, const Locus
     e.M = missing_code(a1, a2);
     if (a1 == kConfirmedNull) a1 = static_cast<std::int8_t>(m.n);
     if (a2 == kConfirmedNull) a2 = static_cast<std::int8_t>(m.n);
-    genotype_probability(d, k, i, m, P, log);
-    const Context c{d, k, i, stage, m, P};
+    genotype_probability(d, kin, k, i, m, P, log);
+    const Context c{d, kin, k, i, stage, m, P};
     error_codes(c, e, a1, a2);
     Genotype completion{a1, a2};
     if (e.M != 0) completion = complete_missing(c, e, completion);
