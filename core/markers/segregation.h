@@ -76,6 +76,10 @@ struct Evaluation {
 Evaluation evaluate_genotype(MarkerData& d, const Kin& kin, int k, int i, int stage, const LocusModel& m,
                              std::vector<double>& P, std::FILE* log);
 
+// The check with every individual evaluated in every pass (true), the slow
+// form that the incremental one must reproduce exactly.
+void check_marker_segregation(MarkerData& d, int stage, bool every_pass_in_full);
+
 // Log sections of the check.
 void log_check_legend(std::FILE* f, const Par& p, int stage);
 void log_locus_header(std::FILE* f, const Mrkrlcs& m, int k);

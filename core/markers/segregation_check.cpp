@@ -46,8 +46,8 @@ void for_each_dependent(const Kin& kin, int j, F f)
 // The passes over one locus and their cached evaluations.
 class LocusCheck {
 public:
-    LocusCheck(MarkerData& d, const Kin& kin, int k, int stage, std::FILE* log)
-        : d_(d), kin_(kin), k_(k), stage_(stage), log_(log), m_(locus_model(d.par, d.loci[static_cast<std::size_t>(k)])),
+    LocusCheck(MarkerData& d, const Kin& kin, int k, int stage, std::FILE* log, bool full)
+        : d_(d), kin_(kin), k_(k), stage_(stage), full_(full), log_(log), m_(locus_model(d.par, d.loci[static_cast<std::size_t>(k)])),
           eval_(static_cast<std::size_t>(d.n_ind() + 1))
     {
     }
@@ -56,15 +56,14 @@ public:
     int run(CheckTotals& totals)
     {
         set_unchecked_statuses();
-        std::vector<int> dirty;
-        for (int i = 1; i <= d_.n_ind(); ++i)
-            if (kin_.checked[static_cast<std::size_t>(i)]) dirty.push_back(i);
+        std::vector<int> dirty = all_checked();
         for (;;) {
             std::vector<int> next;
             const bool modified = pass(dirty, next);
             const int remembered = write_pass_and_find_deletion();
             if (stage_ == 0) break;
             dirty.swap(next);
+            if (full_) dirty = all_checked();
             if (remembered > 0) {
                 delete_genotype(remembered, dirty);
                 ++totals.deletions;
@@ -79,6 +78,14 @@ public:
     int modifications() const { return modifications_; }
 
 private:
+    std::vector<int> all_checked() const
+    {
+        std::vector<int> list;
+        for (int i = 1; i <= d_.n_ind(); ++i)
+            if (kin_.checked[static_cast<std::size_t>(i)]) list.push_back(i);
+        return list;
+    }
+
     void set_unchecked_statuses()
     {
         for (int i = 1; i <= d_.n_ind(); ++i) {
@@ -181,6 +188,7 @@ private:
     MarkerData& d_;
     const Kin& kin_;
     int k_, stage_;
+    bool full_;            // every individual in every pass (the test oracle)
     std::FILE* log_;
     LocusModel m_;
     std::vector<Evaluation> eval_;
@@ -232,7 +240,7 @@ void settle_statuses(MarkerData& d, int k, std::FILE* log)
     }
 }
 
-void check_locus(MarkerData& d, const Kin& kin, int k, int stage, std::FILE* log, CheckTotals& totals)
+void check_locus(MarkerData& d, const Kin& kin, int k, int stage, std::FILE* log, CheckTotals& totals, bool full)
 {
     const Mrkrlcs& m = d.loci[static_cast<std::size_t>(k)];
     if (m.n_alleles == 0) {
@@ -241,7 +249,7 @@ void check_locus(MarkerData& d, const Kin& kin, int k, int stage, std::FILE* log
     }
     log_locus_header(log, m, k);
     if (m.n_alleles == 0) return;
-    LocusCheck check(d, kin, k, stage, log);
+    LocusCheck check(d, kin, k, stage, log, full);
     const int errors = check.run(totals);
     if (stage >= 1) settle_statuses(d, k, log);
     if (REDprint) return;
@@ -254,7 +262,9 @@ void check_locus(MarkerData& d, const Kin& kin, int k, int stage, std::FILE* log
 
 }  // namespace
 
-void check_marker_segregation(MarkerData& d, int stage)
+void check_marker_segregation(MarkerData& d, int stage) { check_marker_segregation(d, stage, false); }
+
+void check_marker_segregation(MarkerData& d, int stage, bool every_pass_in_full)
 {
     File log = open_marker_log();
     crule(2, 79, 1);
@@ -263,7 +273,7 @@ void check_marker_segregation(MarkerData& d, int stage)
     log_check_legend(log.get(), d.par, stage);
     CheckTotals totals;
     const Kin kin = build_kin(d.obs, d.n_ind());
-    for (int k = 0; k < d.n_loci(); ++k) check_locus(d, kin, k, stage, log.get(), totals);
+    for (int k = 0; k < d.n_loci(); ++k) check_locus(d, kin, k, stage, log.get(), totals, every_pass_in_full);
     if (totals.modifications > 0) cprint("\nAugmentation of incomplete marker genotypes (n=%d)", totals.modifications);
     if (totals.deletions > 0) cprint("\nDeletion of erroneous marker genotypes");
     if (totals.modifications > 0 || totals.deletions > 0) cprint("\n(see file '%s' for details)", kMarkerLog);
