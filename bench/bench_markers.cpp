@@ -54,17 +54,6 @@ fs::path simulate_project(const char* argv0)
     return dir;
 }
 
-void copy_raw_alleles()
-{
-    vsk::mrk.allele1.assign(vsk::par.n_markers, vsk::par.n_individuals, 0);
-    vsk::mrk.allele2.assign(vsk::par.n_markers, vsk::par.n_individuals, 0);
-    for (int k = 0; k < vsk::par.n_markers; ++k)
-        for (int i = 0; i < vsk::par.n_individuals; ++i) {
-            vsk::mrk.allele1[k][i] = vsk::mrkrlcs[k].allele1[i];
-            vsk::mrk.allele2[k][i] = vsk::mrkrlcs[k].allele2[i];
-        }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -82,7 +71,6 @@ int main(int argc, char** argv)
             vsk::read_map_file();
             vsk::read_data_file();
             vsk::data_modi();
-            copy_raw_alleles();
         });
         std::printf("project %s: %d individuals, %d markers (read in %.2f s)\n", dir.c_str(), vsk::par.n_individuals,
                     vsk::par.n_markers, t_read);

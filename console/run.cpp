@@ -28,19 +28,6 @@ namespace vsk {
 
 namespace {
 
-// Raw alleles as read, locus-major, for the marker steps.
-void copy_raw_alleles_to_tables()
-{
-    const int loci = par.n_markers, n = par.n_individuals;
-    mrk.allele1.assign(loci, n, 0);
-    mrk.allele2.assign(loci, n, 0);
-    for (int k = 0; k < loci && k < static_cast<int>(mrkrlcs.size()); ++k)
-        for (int i = 0; i < n && i < static_cast<int>(mrkrlcs[k].allele1.size()); ++i) {
-            mrk.allele1[k][i] = mrkrlcs[k].allele1[i];
-            mrk.allele2[k][i] = mrkrlcs[k].allele2[i];
-        }
-}
-
 // Command line, project directory, start time, banner.
 void start_up(RunState& run, int argc, char** argv)
 {
@@ -86,7 +73,6 @@ std::vector<double> prepare_analysis(RunState& run)
 
     std::vector<double> positions = chain_positions();
     if (par.indicQTL != 0) {
-        copy_raw_alleles_to_tables();
         SampleMarkers(1);
         SampleMarkers(2);
     }
