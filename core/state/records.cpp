@@ -15,6 +15,7 @@ std::vector<Gene> tempgene;
 std::vector<Polygene> polygene;
 std::vector<FinalProgRec> FinalProg;
 Boundary boundary;
+MarkerPhases mph;
 
 Table<std::int8_t> GPOarray0;
 Table<std::int8_t> GPOarray1;

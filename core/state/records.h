@@ -184,6 +184,7 @@ struct Par {
     // Rows are the (maximQTL + n_markers) loci of the locus order.
     Table<double> rfmat[2];          // recombination fractions r and 2r/(1+2r) between loci
     Table<int> lcs_rows;             // [rows][2]: kind (1 marker, 0 QTL) and index; -1 at creation
+    int n_lcs_rows = 0;              // rows in use: n_markers + active QTL slots (marker phase step)
     std::vector<int> qtl_sorted;     // [maximQTL] slots in map order; 0 at creation
     std::vector<int> qtl_rank;       // [maximQTL] rank of each slot; 0 at creation
 };
@@ -338,6 +339,51 @@ struct Polygene {
                                      // homozygous 1) of a fixed number of genes
 };
 
+// Phased marker state of the chain (marker phase step, core/markers): one
+// contiguous table per field, row k = marker locus k (0-based index into
+// mrkrlcs), column i - 1 = individual i. Marker alleles are codes 1..n of
+// the locus, 99 unscored. The segregation indicators of
+// marker and QTL rows live only in GPOarray0/GPOarray1 (row = locus row).
+struct MarkerPhases {
+    Table<signed char> pat_allele;     // allele received from the first parent (phased)
+    Table<signed char> mat_allele;     // allele received from the second parent
+    Table<signed char> heterozygous;   // 1 = two different scored alleles (informative as a parent)
+    Table<signed char> phase_status;   // 0 ordinary; 5 phase deleted (not informative); row 0: 4 = individual
+                                       // excluded from sampling and tallies (no scored marker)
+    std::vector<signed char> locked;   // [n_individuals] 1 = phases given by the user, never resampled
+    // Phase tallies of the chain (allocated at the first tally pass):
+    // same_phase[k][l][i - 1] counts the sweeps in which the phase bit at
+    // locus l equals the one at the (k+1)-th following locus of the same
+    // chromosome where i is heterozygous; same_phase[0] is the tally with the
+    // next informative locus. next_informative[l][i - 1] is that locus'
+    // distance in loci (0 = none on the chromosome).
+    Table<int> same_phase[5];
+    Table<short> next_informative;
+    int tallies_closed = 0;            // 1 once the final marker work has run
+    // Locus order: row of each QTL slot (-1 not in the order), the position
+    // each slot's matrix rows were computed for, and a row buffer for moving
+    // segregation-indicator rows when the order changes.
+    std::vector<int> qtl_row;
+    std::vector<double> rf_pos;
+    std::vector<signed char> row_scratch;
+    std::vector<int> row_from;
+
+    void clear()
+    {
+        for (Table<signed char>* t : {&pat_allele, &mat_allele, &heterozygous, &phase_status}) t->clear();
+        locked.clear();
+        locked.shrink_to_fit();
+        for (Table<int>& t : same_phase) t.clear();
+        next_informative.clear();
+        tallies_closed = 0;
+        qtl_row.clear();
+        rf_pos.clear();
+        row_scratch.clear();
+        row_scratch.shrink_to_fit();
+        row_from.clear();
+    }
+};
+
 // Final-progeny record of one mating.
 struct FinalProgRec {
     std::vector<int> members;        // [m], 0 at creation; absorbed offspring, 0-terminated
@@ -409,5 +455,7 @@ extern VOSKARA_API int VARgroup;
 extern VOSKARA_API int RJSdebug;
 extern VOSKARA_API int MRKdebug;
 extern VOSKARA_API int TIMnumrm;
+
+extern VOSKARA_API MarkerPhases mph;       // [n_markers][n_individuals] phased marker tables
 
 }  // namespace vsk

@@ -145,6 +145,7 @@ void release_state(Par& p)
     PNTheld = 0;
     release(mrkrlcs);
     release(mrkrlcs2);
+    mph.clear();
     release(FIBD);
     release(FIBDNRM);
     release(FIBDNRMi);

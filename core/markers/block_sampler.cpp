@@ -1,0 +1,295 @@
+// Blocked Gibbs steps of marker phases over consecutive loci.
+#include "core/markers/block_sampler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/state/console.h"
+
+namespace vsk {
+
+namespace {
+
+constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
+
+JointQtlBlockSampler joint_qtl_sampler = nullptr;
+
+// One known SI of a chain: fixed (bit < 0, value v[0]) or depending on the
+// phase bit of het locus `bit` (value v[x] for phase bit x).
+struct Node {
+    int row = -1;
+    int bit = -1;
+    int v[2] = {kUnknown, kUnknown};
+    int value(int config) const { return bit < 0 ? v[0] : v[(config >> bit) & 1]; }
+};
+
+// Accumulates the transition terms of one SI chain into the configuration
+// weights; pairs of fixed nodes are the same for every configuration and
+// are skipped.
+struct ChainWalk {
+    const Par& par;
+    int selfing;
+    double* logw;
+    int n_config;
+    Node prev;
+
+    void add(const Node& n)
+    {
+        if (prev.row >= 0 && (prev.bit >= 0 || n.bit >= 0)) {
+            const double r = std::max(1e-6, row_recombination(par, prev.row, n.row, selfing));
+            const double change = std::log(r), keep = std::log(1.0 - r);
+            for (int c = 0; c < n_config; ++c) logw[c] += prev.value(c) != n.value(c) ? change : keep;
+        }
+        prev = n;
+    }
+};
+
+// The two orders of i's genotype at het locus k: allele on side `side` for
+// phase bit x.
+int allele_for(const MarkerPhases& ph, int k, int i, int side, int x)
+{
+    const int a = ph.pat_allele[k][i - 1], b = ph.mat_allele[k][i - 1];
+    const int lo = std::min(a, b), hi = std::max(a, b);
+    return (side == 0) == (x == 1) ? hi : lo;
+}
+
+// Known SI of j on `side` next to the block: the nearest one left of it and
+// the nearest one right of it within the search bounds.
+void add_left_anchor(ChainWalk& w, const PhaseModel& m, int j, int side, const PhaseBlock& b)
+{
+    for (int row = b.first_row - 1; row >= b.lower_row; --row) {
+        const int si = m.si(side, row, j);
+        if (si == kUnknown) continue;
+        Node n;
+        n.row = row;
+        n.v[0] = si;
+        w.add(n);
+        return;
+    }
+}
+
+void add_right_anchor(ChainWalk& w, const PhaseModel& m, int j, int side, const PhaseBlock& b)
+{
+    for (int row = b.last_row + 1; row <= b.upper_row; ++row) {
+        const int si = m.si(side, row, j);
+        if (si == kUnknown) continue;
+        Node n;
+        n.row = row;
+        n.v[0] = si;
+        w.add(n);
+        return;
+    }
+}
+
+// Het index of the marker in `row` (-1: not a het locus of the block).
+int het_index_of_row(const PhaseModel& m, int row, const int* het, int h)
+{
+    if (m.par->lcs_rows[row][0] != kMarkerRow) return -1;
+    const int k = m.par->lcs_rows[row][1];
+    for (int j = 0; j < h; ++j)
+        if (het[j] == k) return j;
+    return -1;
+}
+
+// i's own chain on `side`: variable nodes at its het loci.
+void weigh_own_side(const PhaseModel& m, int i, int side, const PhaseBlock& b, const int* het, int h, double* logw,
+                    int n_config)
+{
+    const Obs& o = m.ind(i);
+    const int p = side_parent(o, side);
+    ChainWalk w{*m.par, selfing_matrix(o), logw, n_config, Node{}};
+    add_left_anchor(w, m, i, side, b);
+    for (int row = b.first_row; row <= b.last_row; ++row) {
+        const int j = het_index_of_row(m, row, het, h);
+        Node n;
+        n.row = row;
+        if (j < 0) {
+            n.v[0] = m.si(side, row, i);
+        } else {
+            const int k = het[j];
+            n.bit = j;
+            for (int x = 0; x < 2; ++x) {
+                bool consistent = true;
+                n.v[x] = si_from_parent(allele_for(*m.ph, k, i, side, x), m.ph->pat_allele[k][p - 1],
+                                        m.ph->mat_allele[k][p - 1], &consistent);
+            }
+            // An order that contradicts the parent has weight 0 (own
+            // alleles); it takes the other order's SI so the chain terms of
+            // the valid configurations stay whole.
+            if (n.v[0] == kUnknown) n.v[0] = n.v[1];
+            if (n.v[1] == kUnknown) n.v[1] = n.v[0];
+        }
+        if (n.v[0] != kUnknown) w.add(n);
+    }
+    add_right_anchor(w, m, i, side, b);
+}
+
+// Chain of offspring o on `side` (inherited from i): o's SI flips with i's
+// phase at i's het loci.
+void weigh_offspring_side(const PhaseModel& m, int i, int o, int side, const PhaseBlock& b, const int* het, int h,
+                          double* logw, int n_config)
+{
+    ChainWalk w{*m.par, selfing_matrix(m.ind(o)), logw, n_config, Node{}};
+    add_left_anchor(w, m, o, side, b);
+    for (int row = b.first_row; row <= b.last_row; ++row) {
+        const int j = het_index_of_row(m, row, het, h);
+        Node n;
+        n.row = row;
+        if (j < 0) {
+            n.v[0] = m.si(side, row, o);
+            if (n.v[0] != kUnknown) w.add(n);
+            continue;
+        }
+        const int k = het[j];
+        const int a = side == 0 ? m.ph->pat_allele[k][o - 1] : m.ph->mat_allele[k][o - 1];
+        n.bit = j;
+        for (int x = 0; x < 2; ++x)
+            n.v[x] = a == allele_for(*m.ph, k, i, 0, x) ? 0 : a == allele_for(*m.ph, k, i, 1, x) ? 1 : kUnknown;
+        if (n.v[0] != kUnknown) w.add(n);
+    }
+    add_right_anchor(w, m, o, side, b);
+}
+
+// Founder-allele frequencies and contradictions with the parents, per het
+// locus and phase bit.
+void weigh_own_alleles(const PhaseModel& m, int i, const int* het, int h, double* logw, int n_config)
+{
+    const Obs& o = m.ind(i);
+    for (int j = 0; j < h; ++j) {
+        const int k = het[j];
+        double term[2] = {0.0, 0.0};
+        for (int side = 0; side < 2; ++side) {
+            const int p = side_parent(o, side);
+            const bool founder_allele = p == 0 || m.ph->pat_allele[k][p - 1] == kMissingAllele;
+            for (int x = 0; x < 2; ++x) {
+                const int a = allele_for(*m.ph, k, i, side, x);
+                if (founder_allele) {
+                    term[x] += founder_allele_logfreq((*m.loci)[k], a);
+                    continue;
+                }
+                bool consistent = true;
+                si_from_parent(a, m.ph->pat_allele[k][p - 1], m.ph->mat_allele[k][p - 1], &consistent);
+                if (!consistent) term[x] = kMinusInf;
+            }
+        }
+        // A genotype that contradicts its parents in both orders is left to
+        // the chains alone (the marker check reports such genotypes).
+        if (term[0] == kMinusInf && term[1] == kMinusInf) continue;
+        for (int c = 0; c < n_config; ++c) logw[c] += term[(c >> j) & 1];
+    }
+}
+
+bool eligible(const PhaseModel& m, int i, bool founders)
+{
+    if (!founders && m.ind(i).fat <= 0) return false;
+    if (m.ph->phase_status[0][i - 1] == 4) return false;
+    return m.ph->locked.empty() || !m.ph->locked[i - 1];
+}
+
+}  // namespace
+
+PhaseBlock make_phase_block(const PhaseModel& m, int first, int last)
+{
+    PhaseBlock b;
+    b.first = first;
+    b.last = last;
+    b.first_row = m.row(first);
+    b.last_row = m.row(last);
+    b.lower_row = group_first_row(*m.groups, *m.loci, *m.loci2, first);
+    b.upper_row = group_last_row(*m.groups, *m.loci, *m.loci2, last);
+    return b;
+}
+
+int phase_bit(const MarkerPhases& ph, int k, int i) { return ph.pat_allele[k][i - 1] > ph.mat_allele[k][i - 1]; }
+
+int block_het_loci(const PhaseModel& m, int i, const PhaseBlock& b, int* het)
+{
+    int h = 0;
+    for (int k = b.first; k <= b.last && h < kMaxBlockLoci; ++k)
+        if (m.ph->heterozygous[k][i - 1] == 1 && m.ph->phase_status[k][i - 1] != 5) het[h++] = k;
+    return h;
+}
+
+void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
+{
+    const int n_config = 1 << h;
+    std::fill(logw, logw + n_config, 0.0);
+    const Obs& o = m.ind(i);
+    for (int side = 0; side < 2; ++side)
+        if (side_weighed(o, side)) weigh_own_side(m, i, side, b, het, h, logw, n_config);
+    for (int c = o.pfP; c > 0; c = m.ind(c).pSb)
+        if (side_weighed(m.ind(c), 0)) weigh_offspring_side(m, i, c, 0, b, het, h, logw, n_config);
+    for (int c = o.mfP; c > 0; c = m.ind(c).mSb)
+        if (side_weighed(m.ind(c), 1)) weigh_offspring_side(m, i, c, 1, b, het, h, logw, n_config);
+    weigh_own_alleles(m, i, het, h, logw, n_config);
+}
+
+void set_block_config(const PhaseModel& m, int i, const int* het, int h, int config)
+{
+    MarkerPhases& ph = *m.ph;
+    const Obs& o = m.ind(i);
+    for (int j = 0; j < h; ++j) {
+        const int k = het[j], x = (config >> j) & 1;
+        const int pat = allele_for(ph, k, i, 0, x), mat = allele_for(ph, k, i, 1, x);
+        ph.pat_allele[k][i - 1] = static_cast<signed char>(pat);
+        ph.mat_allele[k][i - 1] = static_cast<signed char>(mat);
+        set_si(m, k, i, false);
+        for (int c = o.pfP; c > 0; c = m.ind(c).pSb) set_si(m, k, c, false);
+        for (int c = o.mfP; c > 0; c = m.ind(c).mSb) set_si(m, k, c, false);
+    }
+}
+
+int draw_config(const double* logw, int n, double u)
+{
+    double top = kMinusInf;
+    for (int c = 0; c < n; ++c) top = std::max(top, logw[c]);
+    if (top == kMinusInf) return 0;
+    double w[1 << kMaxBlockLoci];
+    double total = 0.0;
+    for (int c = 0; c < n; ++c) total += (w[c] = std::exp(logw[c] - top));
+    const double target = u * total;
+    double cumulative = 0.0;
+    int last_positive = 0;
+    for (int c = 0; c < n; ++c) {
+        if (w[c] <= 0.0) continue;
+        last_positive = c;
+        cumulative += w[c];
+        if (cumulative >= target) return c;
+    }
+    return last_positive;
+}
+
+void set_joint_qtl_block_sampler(JointQtlBlockSampler sampler) { joint_qtl_sampler = sampler; }
+
+bool block_holds_qtl_row(const PhaseModel& m, const PhaseBlock& b)
+{
+    for (int row = b.first_row; row <= b.last_row; ++row)
+        if (m.par->lcs_rows[row][0] == kQtlRow) return true;
+    return false;
+}
+
+int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
+{
+    const int n_loci = m.n_loci();
+    size = std::clamp(size, 1, std::min(n_loci, kMaxBlockLoci));
+    int start = static_cast<int>(rng.uniform() * size + 0.5);
+    if (start == size) start = 0;
+    int het[kMaxBlockLoci];
+    double logw[1 << kMaxBlockLoci];
+    const bool joint = founders && joint_qtl_sampler != nullptr && m.par->indicQTL == 1;
+    for (int first = start; first + size <= n_loci; first += size) {
+        const PhaseBlock b = make_phase_block(m, first, first + size - 1);
+        if (joint && block_holds_qtl_row(m, b) && joint_qtl_sampler(m, b, rng)) continue;
+        for (int i = 1; i <= m.n_ind(); ++i) {
+            if (!eligible(m, i, founders)) continue;
+            const int h = block_het_loci(m, i, b, het);
+            if (h == 0) continue;
+            marker_block_weights(m, i, b, het, h, logw);
+            set_block_config(m, i, het, h, draw_config(logw, 1 << h, rng.uniform()));
+        }
+    }
+    return start;
+}
+
+}  // namespace vsk
