@@ -36,8 +36,8 @@ void SampleMarkers(int stage)
     const int done = par.inbred_pop ? 1 : final_work_done;
     final_work_done = done;
     if (par.cur_sweep == 0 && done != 0) {
-        // IBD mode starts each chain with cleared tallies:
-        // reset_ibd_marker_tallies() (phases.h) plugs in here.
+        // IBD mode starts each chain with cleared tallies.
+        reset_ibd_marker_tallies();
     }
     switch (stage) {
     case 1: {
@@ -46,15 +46,15 @@ void SampleMarkers(int stage)
         break;
     }
     case 2:
-        // Chain preparation: prepare_marker_chain() (phases.h) plugs in here.
+        prepare_marker_chain();
         prepare_cleaned_file_and_text();
         break;
     case 3:
-        // Per-sweep phase sampling: sample_marker_phases() (phases.h) plugs in here.
+        sample_marker_phases();
         break;
     case 4:
         if (done == 0) {
-            // Final reports: final_marker_work() (phases.h) plugs in here.
+            final_marker_work();
             ++final_work_done;
         }
         break;

@@ -351,6 +351,7 @@ struct MarkerPhases {
     Table<signed char> phase_status;   // 0 ordinary; 5 phase deleted (not informative); row 0: 4 = individual
                                        // excluded from sampling and tallies (no scored marker)
     std::vector<signed char> locked;   // [n_individuals] 1 = phases given by the user, never resampled
+    std::vector<signed char> weigh_second;  // [n_individuals] 1 = SI chain of the second side weighed (SELFED)
     // Phase tallies of the chain (allocated at the first tally pass):
     // same_phase[k][l][i - 1] counts the sweeps in which the phase bit at
     // locus l equals the one at the (k+1)-th following locus of the same
@@ -373,6 +374,7 @@ struct MarkerPhases {
         for (Table<signed char>* t : {&pat_allele, &mat_allele, &heterozygous, &phase_status}) t->clear();
         locked.clear();
         locked.shrink_to_fit();
+        weigh_second.clear();
         for (Table<int>& t : same_phase) t.clear();
         next_informative.clear();
         tallies_closed = 0;

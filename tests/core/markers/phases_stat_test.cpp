@@ -135,7 +135,7 @@ double si_recovery(const Design& d, int sweeps, int burn_in)
                 for (int side = 0; side < 2; ++side) {
                     const int p = side_parent(m.ind(i), side);
                     const int si = m.si(side, m.row(k), i);
-                    if (!side_weighed(m.ind(i), side) || si == kUnknown) continue;
+                    if (!side_weighed(m, i, side) || si == kUnknown) continue;
                     const Table<int>& truth = side == 0 ? w.true_si0 : w.true_si1;
                     const bool flipped = w.ph.pat_allele[k][p - 1] != w.true_pat[k][p - 1];
                     agree += (si ^ flipped) == truth[k][i - 1];

@@ -7,6 +7,7 @@
 
 #include "core/markers/block_sampler.h"
 #include "core/markers/phases_rows.h"
+#include "core/markers/phases_reports.h"
 #include "core/markers/phases_tally.h"
 #include "core/state/console.h"
 #include "phase_world.h"
@@ -292,4 +293,37 @@ TEST(MarkerAlleleFrequencies, DrawnFromFounderAlleles)
         EXPECT_EQ(l.freq[3], 0.0);
         EXPECT_EQ(l.nfreq[0] + l.nfreq[1] + l.nfreq[2] + l.nfreq[3], 8);  // 4 founders x 2 alleles
     }
+}
+
+TEST(MarkerDoubleRecombinants, MiddleIndicatorAgainstBothNeighbours)
+{
+    World w;
+    Design d = family_design(15, 2, 0.0);
+    d.group_markers = {8};
+    phasetest::build_world(w, d);
+    PhaseModel m = w.model();
+    initial_phases(m);
+    for (int k = 0; k < 8; ++k)
+        for (int c = 0; c < m.n_ind(); ++c) w.gpo0[k][c] = w.gpo1[k][c] = static_cast<si_t>(kUnknown);
+    // Individual 5, first side: 0 0 1 0 0 - 1 1 -> a double recombinant at
+    // locus 2 supported by four agreeing loci; individual 6: 0 1 0 1 -> two
+    // ambiguous ones.
+    const int a[8] = {0, 0, 1, 0, 0, kUnknown, 1, 1};
+    const int b[8] = {0, 1, 0, 1, kUnknown, kUnknown, kUnknown, kUnknown};
+    for (int k = 0; k < 8; ++k) {
+        w.gpo0[k][4] = static_cast<si_t>(a[k]);
+        w.gpo0[k][5] = static_cast<si_t>(b[k]);
+    }
+    const std::vector<DoubleRecombinant> found = find_double_recombinants(m);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].individual, 5);
+    EXPECT_EQ(found[0].locus, 2);
+    EXPECT_TRUE(found[0].four);
+    EXPECT_EQ(found[0].left, 1);
+    EXPECT_EQ(found[0].right, 3);
+    EXPECT_EQ(found[1].individual, 6);
+    EXPECT_EQ(found[1].locus, 1);
+    EXPECT_FALSE(found[1].four);
+    EXPECT_EQ(found[2].locus, 2);
+    EXPECT_FALSE(found[2].four);
 }
