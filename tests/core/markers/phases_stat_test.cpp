@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/markers/block_sampler.h"
@@ -115,8 +116,7 @@ TEST(MarkerPhaseStat, ChainMatchesEnumeratedPosterior)
 
 // Share of sweeps in which a sampled SI, read as the parent's true homologue,
 // equals the true one, at loci where the parent is heterozygous, over the
-// weighed sides (the second gamete of a selfing is not weighed and so not
-// identified apart from the first).
+// weighed sides.
 double si_recovery(const Design& d, int sweeps, int burn_in)
 {
     World w;
@@ -131,16 +131,30 @@ double si_recovery(const Design& d, int sweeps, int burn_in)
         sample_phase_blocks(m, r, d.markerblock, false);
         sample_phase_blocks(m, r, d.markerblock, true);
         for (int k = 0; k < w.par.n_markers; ++k)
-            for (int i = 1; i <= m.n_ind(); ++i)
+            for (int i = 1; i <= m.n_ind(); ++i) {
+                int got[2] = {-1, -1}, want[2] = {-1, -1};
                 for (int side = 0; side < 2; ++side) {
                     const int p = side_parent(m.ind(i), side);
                     const int si = m.si(side, m.row(k), i);
                     if (!side_weighed(m, i, side) || si == kUnknown) continue;
                     const Table<int>& truth = side == 0 ? w.true_si0 : w.true_si1;
-                    const bool flipped = w.ph.pat_allele[k][p - 1] != w.true_pat[k][p - 1];
-                    agree += (si ^ flipped) == truth[k][i - 1];
+                    got[side] = si ^ (w.ph.pat_allele[k][p - 1] != w.true_pat[k][p - 1]);
+                    want[side] = truth[k][i - 1];
+                }
+                // The two gametes of a selfing come from one parent and are
+                // exchangeable: compare them as an unordered pair.
+                if (m.ind(i).mot == kSelfed && got[0] >= 0 && got[1] >= 0) {
+                    agree += 2 * (std::min(got[0], got[1]) == std::min(want[0], want[1]) &&
+                                  std::max(got[0], got[1]) == std::max(want[0], want[1]));
+                    total += 2;
+                    continue;
+                }
+                for (int side = 0; side < 2; ++side) {
+                    if (got[side] < 0) continue;
+                    agree += got[side] == want[side];
                     ++total;
                 }
+            }
     }
     return total > 0 ? static_cast<double>(agree) / static_cast<double>(total) : 0.0;
 }
