@@ -73,7 +73,8 @@ std::vector<double> prepare_analysis(RunState& run)
 
     std::vector<double> positions = chain_positions();
     if (par.indicQTL != 0) {
-        // SampleMarkers stage 1, then stage 2, plug in here.
+        SampleMarkers(1);
+        SampleMarkers(2);
     }
     run.run_post_processing = par.indicQTL < 2;
     return positions;

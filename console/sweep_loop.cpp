@@ -48,12 +48,12 @@ void sample_markers_and_qtl(RunState& run, int t, double position)
     if (par.indicQTL == 0) return;
     if (t < par.length - 1) {
         if (marker_update_due(t, par.skipSampleMarkers)) {
-            // Marker phases: SampleMarkers stage 3 plugs in here.
+            SampleMarkers(3);
         }
         SampleQTL(1, position);
         return;
     }
-    // Marker phases: SampleMarkers stage 4 plugs in here.
+    SampleMarkers(4);
     if (run.viewer_exports == 0) {
         if (par.trellanV != 0) export_to_pedigree_viewer();
         ++run.viewer_exports;
@@ -162,12 +162,12 @@ std::vector<NuisanceStep> nuisance_steps(const Table<int>& codes, int n_nuis, in
 
 void export_to_pedigree_viewer()
 {
-    // Pedigree-viewer export: TrellanFilePedigree plugs in here.
+    TrellanFilePedigree();
     if (PNTheld) {
         FreePNTstring();
         PNTheld = 0;
     }
-    // Pedigree-viewer export: TrellanFileMarkers plugs in here.
+    TrellanFileMarkers();
 }
 
 void run_chains(RunState& run, const std::vector<double>& positions)

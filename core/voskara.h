@@ -67,6 +67,13 @@ VOSKARA_API void AugmentPhenotypes();
 VOSKARA_API int WritePredictions();
 
 // ---- markers ----
+// All marker work: 1 coding and checks, 2 chain preparation, 3 phase
+// sampling of one sweep, 4 final marker reports.
+VOSKARA_API void SampleMarkers(int stage);
+// Pedigree-viewer file "trellan.ped": header and pedigree (rewrites the
+// file), then the map, locus, legend and allele blocks (appends).
+VOSKARA_API void TrellanFilePedigree();
+VOSKARA_API void TrellanFileMarkers();
 
 // ---- qtl ----
 // One call of the QTL model: mode 0 prepares it before the chain (and builds

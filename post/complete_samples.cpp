@@ -41,6 +41,7 @@ void keep_complete_samples(PostState& st)
     if (s.has_fpm_geno) counts.push_back({"gfpm.out", s.fpm_geno.rows()});
     if (s.has_fpm_coh) counts.push_back({"cohfpm.out", s.fpm_coh.rows()});
     if (s.has_tim) counts.push_back({"tim.out", s.tim.rows()});
+    if (s.has_tim_coh) counts.push_back({"cohtim.out", s.tim_coh.rows()});
 
     int complete = n;
     for (const RowCount& c : counts) {
@@ -72,6 +73,7 @@ void keep_complete_samples(PostState& st)
     keep_rows(s.fpm_geno, rows);
     keep_rows(s.fpm_coh, rows);
     keep_rows(s.tim, rows);
+    keep_rows(s.tim_coh, rows);
 }
 
 }  // namespace rvn

@@ -4,13 +4,20 @@
 #include <new>
 
 #include "post/driver.h"
+#include "post/breeding_values.h"
+#include "post/charts.h"
 #include "post/console.h"
+#include "post/haplotypes.h"
 #include "post/ess.h"
+#include "post/intensity.h"
 #include "post/names.h"
 #include "post/params.h"
+#include "post/qtl_number.h"
+#include "post/regions.h"
 #include "post/ruvane.h"
 #include "post/sample_readers.h"
 #include "post/summary.h"
+#include "post/trace_charts.h"
 #include "textfile/datetime.h"
 #include "textfile/fatal.h"
 
@@ -18,6 +25,9 @@ namespace rvn {
 
 int maximQTL = 0;
 int nchromosomes = 0;
+std::vector<std::vector<double>> prioprob;
+std::vector<std::vector<double>> postprob;
+std::vector<std::vector<double>> bayesfac;
 
 namespace {
 
@@ -107,6 +117,7 @@ bool read_samples(PostState& st, ShortSamples short_samples)
         if (p.VARgroup) read_fpm_cohorts(st);
     }
     if (p.tim_on() && genotypes) read_tim(st);
+    if (p.tim_on() && p.VARgroup) read_tim_cohorts(st);
     keep_complete_samples(st);
     if ((p.qtl_on() || p.fpm_on() || p.tim_on()) && genotypes) ReadNamesGtp(st);
     return true;
@@ -128,7 +139,19 @@ void qtl_inferences(PostState& st)
     section_banner("POSTERIOR INFERENCE  QUANTITATIVE TRAIT LOCI");
     // Bayes factors of the number of QTL come first, then the samples below
     // feed the counts, HPI thresholds, intensities and marked regions.
+    number_of_qtl(st);
+    prioprob = st.nqtl.prior;
+    postprob = st.nqtl.posterior;
+    bayesfac = st.nqtl.bayes;
     extract_qtl_samples(st);
+    count_qtl_per_bin(st);
+    hpi_thresholds(st);
+    write_intensity_files(st);
+    write_intensity_charts(st);
+    SummarizeHPDRegionsQTLpositions(st);
+    read_regions(st);
+    write_region_genotypes(st);
+    write_qtl_trace_charts(st);
 }
 
 void print_finish(const std::string& start)
@@ -152,6 +175,9 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
     GetVoskaraPar(st, st.path(par_file));
     check_dimensions(st);
     maximQTL = st.par.maximQTL;
+    prioprob.clear();
+    postprob.clear();
+    bayesfac.clear();
     nchromosomes = static_cast<int>(st.groups.size());
     if (!read_samples(st, short_samples)) {
         rprint("\nPost-processing skipped: run a longer chain, then 'ruvane_console' on this project");
@@ -163,9 +189,17 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
 
     section_banner("POSTERIOR INFERENCE  GENERAL VARIABLES");
     print_genpar_summary(st);
+    write_parameter_charts(st);
     print_nuisance_summary(st);
     if (st.par.qtl_on()) qtl_inferences(st);
+    if (st.par.fpm_on()) number_of_fpm_genes(st);
+    if (st.par.qtl_on() || st.par.fpm_on() || st.par.tim_on()) {
+        breeding_values(st);
+        if (st.par.VARgroup) cohort_variances(st);
+    }
+    if (st.par.qtl_on()) CalcQtlHaplotype(st);
 
+    XmlSummarizeRuvaneOutput(st.project_dir, start);
     reset_state(st);
     print_finish(start);
     return true;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <vector>
 
+#include "post/bins.h"
 #include "post/console.h"
 #include "post/params.h"
 #include "textfile/fatal.h"
@@ -17,11 +18,7 @@ namespace rvn {
 
 namespace {
 
-// Coded positions of successive linkage groups lie 100 apart.
-constexpr double kGroupOffset = 100.0;
-// Tolerance when counting 1-cM bins, so that a marker at a whole cM does not
-// open one more bin through rounding of the coded position.
-constexpr double kBinTolerance = 1e-6;
+constexpr double kGroupOffset = kGroupSpacing;
 
 std::vector<std::string> effective_lines(const std::string& path)
 {
@@ -99,20 +96,6 @@ MarkerPQ read_marker(const std::string& line, const std::string& mapfile, int gr
     return marker;
 }
 
-// Position within its chromosome of a coded position.
-double within_chromosome(double coded)
-{
-    while (coded > 98.0) coded -= kGroupOffset;
-    return coded;
-}
-
-int bin_count(const ChromGroup& g)
-{
-    const int upper_bins = static_cast<int>(std::ceil(100.0 * within_chromosome(g.upper) - kBinTolerance)) + 1;
-    const int lower_bins = static_cast<int>(std::ceil(100.0 * within_chromosome(g.lower) + kBinTolerance));
-    return upper_bins + (lower_bins < 0 ? -lower_bins : 0);
-}
-
 void normalise_prior(PostState& st)
 {
     double total = 0.0;
@@ -180,7 +163,7 @@ void read_post_map(PostState& st)
             g.first_marker = g.last_marker - p.nmrkrC[j] + 1;
             g.lower = st.markers[g.first_marker].pos;
             g.upper = st.markers[g.last_marker].pos;
-            g.n_bins = bin_count(g);
+            g.n_bins = group_bin_count(g);
             g.bins.assign(g.n_bins, 0);
             g.density.assign(g.n_bins, 0.0);
         }

@@ -40,5 +40,22 @@ RUVANE_API int VoskaraECS2(int n_traits, std::vector<std::string>& names, std::v
 // Dimensions of the last post-processing run, read by its XML summary.
 extern RUVANE_API int maximQTL;
 extern RUVANE_API int nchromosomes;
+// Prior and posterior probabilities of the number of QTL, and the Bayes
+// factors of k+1 against k QTL (index k), of the last run: row 0 the genome,
+// row g+1 chromosome group g (0 unless at least two groups are included).
+extern RUVANE_API std::vector<std::vector<double>> prioprob;
+extern RUVANE_API std::vector<std::vector<double>> postprob;
+extern RUVANE_API std::vector<std::vector<double>> bayesfac;
+
+// Phased QTL regions of the last run: their number, a summary text each
+// (number, start chromosome, start cM, end chromosome, end cM, entries) and
+// the name of a per-region haplotype file.
+extern RUVANE_API int nQRegions2XML;
+extern RUVANE_API std::vector<std::string> QRegions2XML;
+extern RUVANE_API std::vector<std::string> QRegName2XML;
+
+// Writes "ruvane.xml" in project_dir from the results of the last run;
+// `start_time` is the run's start text.
+RUVANE_API void XmlSummarizeRuvaneOutput(const std::string& project_dir, const std::string& start_time);
 
 }  // namespace rvn

@@ -143,4 +143,20 @@ void read_tim(PostState& st)
     st.s.has_tim = true;
 }
 
+void read_tim_cohorts(PostState& st)
+{
+    // Optional: without it the TIM column of the cohort tables stays 0.
+    const std::string path = st.path("cohtim.out");
+    SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON TIM COHORT VARIANCES", false, false);
+    if (!shape.found || shape.rows < 1) {
+        rprint("\nNOTE: no TIM cohort variances (file %s): the RQTR(TIM) column of the cohort tables is 0",
+               path.c_str());
+        return;
+    }
+    require_min_samples(shape);
+    check_row_counts("genpar.out", st.s.n(), "cohtim.out", shape.rows);
+    read_sample_rows(path, shape, 0, st.s.tim_coh);
+    st.s.has_tim_coh = true;
+}
+
 }  // namespace rvn

@@ -31,6 +31,8 @@ void read_fpm_genotypes(PostState& st);
 void read_fpm_cohorts(PostState& st);
 // tim.out; sets the number of individuals.
 void read_tim(PostState& st);
+// cohtim.out (optional): the TIM cohort variances.
+void read_tim_cohorts(PostState& st);
 
 // After all readers: the files of one sample are written one after the
 // other, so an analysis stopped (or still running) may have written the last

@@ -98,6 +98,7 @@ struct Samples {
     GenoTable fpm_geno;
     vsk::Table<double> fpm_coh;
     vsk::Table<double> tim;      // n x W*T breeding values
+    vsk::Table<double> tim_coh;  // n x T*C cohort variances of the breeding values
 
     bool has_nuisance = false;
     bool has_qtl_geno = false;
@@ -105,6 +106,7 @@ struct Samples {
     bool has_fpm_geno = false;
     bool has_fpm_coh = false;
     bool has_tim = false;
+    bool has_tim_coh = false;
 
     int thin_step = 0;          // iteration of row 2 minus that of row 1
     int n_var_blocks = 0;       // variance triangles in genpar.out
@@ -133,6 +135,37 @@ struct QtlSamples {
     int count() const { return rows.rows(); }
 };
 
+// Prior and posterior probabilities of the number of QTL and the Bayes
+// factors of k+1 against k QTL: row 0 the genome, row g+1 chromosome group g
+// (all 0 for groups not included, and for every group when fewer than two
+// are included), Q+1 columns.
+struct NumberTables {
+    std::vector<std::vector<double>> prior, posterior, bayes;
+};
+
+// HPI thresholds on the smoothed intensity of one group.
+struct HpiThresholds {
+    double genome90 = 0.0;
+    double group90 = 0.0;
+    double group95 = 0.0;
+};
+
+// A marked QTL region as later steps use it: coded bounds, its samples
+// k0..k1 in the sorted QTL sample table (none when k1 < k0), its group, the
+// bins it spans and its probability (samples in it / N).
+struct Region {
+    double start = 0.0;
+    double end = 0.0;
+    int k0 = -1;
+    int k1 = -1;
+    int group = -1;
+    int b0 = 0;
+    int b1 = 0;
+    int mode = 0;
+    double prob = 0.0;
+    int samples() const { return k0 >= 0 && k1 >= k0 ? k1 - k0 + 1 : 0; }
+};
+
 struct PostState {
     std::string project_dir;
     PostParams par;
@@ -145,6 +178,10 @@ struct PostState {
     QtlSamples qtl_samples;
     std::vector<std::string> names;  // wrtgtp.nms
     std::vector<int> print_flag;     // 1 = include the individual in reports
+    NumberTables nqtl;
+    std::vector<HpiThresholds> hpi;  // per chromosome group
+    std::vector<Region> regions;     // read back from the regions file
+    std::string regions_file;        // the file they came from
 
     // Project directory + "/" + file name.
     std::string path(const std::string& file) const;

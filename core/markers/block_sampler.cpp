@@ -217,11 +217,11 @@ void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const
     std::fill(logw, logw + n_config, 0.0);
     const Obs& o = m.ind(i);
     for (int side = 0; side < 2; ++side)
-        if (side_weighed(o, side)) weigh_own_side(m, i, side, b, het, h, logw, n_config);
+        if (side_weighed(m, i, side)) weigh_own_side(m, i, side, b, het, h, logw, n_config);
     for (int c = o.pfP; c > 0; c = m.ind(c).pSb)
-        if (side_weighed(m.ind(c), 0)) weigh_offspring_side(m, i, c, 0, b, het, h, logw, n_config);
+        if (side_weighed(m, c, 0)) weigh_offspring_side(m, i, c, 0, b, het, h, logw, n_config);
     for (int c = o.mfP; c > 0; c = m.ind(c).mSb)
-        if (side_weighed(m.ind(c), 1)) weigh_offspring_side(m, i, c, 1, b, het, h, logw, n_config);
+        if (side_weighed(m, c, 1)) weigh_offspring_side(m, i, c, 1, b, het, h, logw, n_config);
     weigh_own_alleles(m, i, het, h, logw, n_config);
 }
 

@@ -76,11 +76,11 @@ std::vector<Chain> phase_chains(const PhaseModel& m, int i)
     std::vector<Chain> chains;
     const Obs& o = m.ind(i);
     for (int side = 0; side < 2; ++side)
-        if (side_weighed(o, side)) chains.push_back({0, side});
+        if (side_weighed(m, i, side)) chains.push_back({0, side});
     for (int c = o.pfP; c > 0; c = m.ind(c).pSb)
-        if (side_weighed(m.ind(c), 0)) chains.push_back({c, 0});
+        if (side_weighed(m, c, 0)) chains.push_back({c, 0});
     for (int c = o.mfP; c > 0; c = m.ind(c).mSb)
-        if (side_weighed(m.ind(c), 1)) chains.push_back({c, 1});
+        if (side_weighed(m, c, 1)) chains.push_back({c, 1});
     return chains;
 }
 
@@ -162,6 +162,7 @@ long set_heterozygosity(const PhaseModel& m)
             ph.heterozygous[k][c] = het;
             count += het;
         }
+    set_second_side_weights(m);
     return count;
 }
 
@@ -229,7 +230,7 @@ InitialPhaseCounts initial_phases(const PhaseModel& m)
         total.by_linkage += c.by_linkage;
         total.contradictions += c.contradictions;
     }
-    set_all_si(m, true);
+    total.si_contradictions = set_all_si(m, true);
     return total;
 }
 

@@ -31,6 +31,7 @@ struct InitialPhaseCounts {
     long from_parents = 0;
     long by_linkage = 0;
     long contradictions = 0;
+    long si_contradictions = 0;  // sides whose allele no parental allele matches after phasing
 };
 
 // Initial phases of individual i (parents already phased): at each

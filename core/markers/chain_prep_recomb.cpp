@@ -46,7 +46,7 @@ std::vector<DoubleRecombinant> find_double_recombinants(const PhaseModel& m)
         if (!g.indiC || g.fMrkr < 0) continue;
         for (int j = 1; j <= m.n_ind(); ++j)
             for (int side = 0; side < 2; ++side) {
-                if (!side_weighed(m.ind(j), side)) continue;
+                if (!side_weighed(m, j, side)) continue;
                 known_loci(m, g, j, side, known);
                 auto si = [&](std::size_t t) { return static_cast<int>(m.si(side, m.row(known[t]), j)); };
                 for (std::size_t t = 1; t + 1 < known.size(); ++t) {
@@ -89,6 +89,11 @@ bool delete_double_recombinants(const PhaseModel& m)
     for (const DoubleRecombinant& d : deleted) {
         ph.pat_allele[d.locus][d.individual - 1] = static_cast<signed char>(kMissingAllele);
         ph.mat_allele[d.locus][d.individual - 1] = static_cast<signed char>(kMissingAllele);
+        // The cleaned data file shows the genotype as deleted.
+        if (d.locus < mrk.code1.rows()) {
+            mrk.code1[d.locus][d.individual - 1] = mrk.code2[d.locus][d.individual - 1] = kMissingAllele;
+            mrk.gtp_status[d.locus][d.individual - 1] = kObservedError;
+        }
     }
     crule(2, 79, 1);
     cprint("DELETION OF DOUBLE RECOMBINANTS");

@@ -57,6 +57,10 @@ void report_initial_phases(const PhaseModel& m, const InitialPhaseCounts& counts
     cprint("\nheterozygous genotypes phased by fewest recombinations: %ld", counts.by_linkage);
     if (counts.contradictions > 0)
         cprint("\nheterozygous genotypes that no order makes consistent with the parents: %ld", counts.contradictions);
+    if (counts.si_contradictions > 0)
+        cprint("\nWARNING: %ld alleles contradict their parent's phased alleles (locked phases or genotypes left"
+               " inconsistent; see the ERROR setgpori() lines); their segregation indicators stay unknown",
+               counts.si_contradictions);
 }
 
 void report_segregation_indicators(const PhaseModel& m)
@@ -70,7 +74,7 @@ void report_segregation_indicators(const PhaseModel& m)
         const int first = m.row(g.fMrkr), last = m.row(g.lMrkr);
         for (int j = 1; j <= m.n_ind(); ++j)
             for (int side = 0; side < 2; ++side) {
-                if (!side_weighed(m.ind(j), side)) continue;
+                if (!side_weighed(m, j, side)) continue;
                 ++gametes;
                 int prev = kUnknown;
                 for (int row = first; row <= last; ++row) {
@@ -95,7 +99,7 @@ void report_informative_meioses(const PhaseModel& m)
     for (int k = 0; k < m.n_loci(); ++k)
         for (int side = 0; side < 2; ++side)
             for (int j = 1; j <= m.n_ind(); ++j)
-                if (side_weighed(m.ind(j), side) && m.si(side, m.row(k), j) != kUnknown) {
+                if (side_weighed(m, j, side) && m.si(side, m.row(k), j) != kUnknown) {
                     ++per_locus[2 * k + side];
                     ++total[side];
                 }

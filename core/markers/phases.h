@@ -20,9 +20,5 @@ void sample_marker_phases();
 void final_marker_work();
 // IBD mode: clears the tallies at the start of each chain.
 void reset_ibd_marker_tallies();
-// Marks individual i (1-based) as user-locked: its phases are never
-// resampled (the locked-phase reader calls it, or stage 2 reads the lock
-// table).
-void lock_individual_phases(int i);
 
 }  // namespace vsk

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/markers/allele_text.h"
 #include "core/markers/phases_reports.h"
 #include "core/markers/phases_tally.h"
 #include "core/state/console.h"
@@ -61,6 +62,27 @@ void write_haplotype_report(const PhaseModel& m)
             }
         }
     std::fprintf(f.get(), "\n");
+}
+
+void write_locked_phases(const PhaseModel& m)
+{
+    File f = open_report("lockedphases_new.dat", "w");
+    for (int i = 1; i <= m.n_ind(); ++i) {
+        std::fprintf(f.get(), "%s%s", i > 1 ? "\n" : "", m.ind(i).name.c_str());
+        for (int k = 0; k < m.n_loci(); ++k) {
+            const Mrkrlcs& locus = (*m.loci)[k];
+            for (int a : {static_cast<int>(m.ph->pat_allele[k][i - 1]), static_cast<int>(m.ph->mat_allele[k][i - 1])}) {
+                if (a == kMissingAllele)
+                    std::fprintf(f.get(), " -");
+                else if (locus.excluded && a - 1 < static_cast<int>(locus.allele_value.size()))
+                    std::fprintf(f.get(), " %d", locus.allele_value[a - 1]);
+                else
+                    std::fprintf(f.get(), " %s", allele_text(*m.par, locus, a).c_str());
+            }
+        }
+    }
+    std::fprintf(f.get(), "\n");
+    cprint("\nPhases written to file %s (read with lockMPhase 2 as %s)", "lockedphases_new.dat", "lockedphases.dat");
 }
 
 void report_final_segregation(const PhaseModel& m)

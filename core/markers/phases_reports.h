@@ -52,6 +52,9 @@ bool delete_double_recombinants(const PhaseModel& m);
 void write_si_signal(const PhaseModel& m, int round);
 // "haplotypes.csv": the two phased haplotypes of every individual.
 void write_haplotype_report(const PhaseModel& m);
+// "lockedphases_new.dat" (lockMPhase 1): every individual's phased alleles
+// in the format lockMPhase 2 reads from "lockedphases.dat".
+void write_locked_phases(const PhaseModel& m);
 // "FINAL SEGREGATION REPORT": phase probabilities from the tallies, per
 // locus in "marker.log" and per individual and locus in "phaseprob.csv".
 void report_final_segregation(const PhaseModel& m);

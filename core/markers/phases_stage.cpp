@@ -57,12 +57,6 @@ void delete_and_recount(const PhaseModel& m, bool (*remove)(const PhaseModel&))
 
 }  // namespace
 
-void lock_individual_phases(int i)
-{
-    if (static_cast<int>(mph.locked.size()) < par.n_individuals) mph.locked.resize(par.n_individuals, 0);
-    if (i >= 1 && i <= par.n_individuals) mph.locked[i - 1] = 1;
-}
-
 void prepare_marker_chain()
 {
     PhaseModel m = shared_phase_model();
@@ -105,6 +99,7 @@ void final_marker_work()
     tally_phases(m, par);
     mph.tallies_closed = 1;
     report_final_segregation(m);
+    if (par.lockMPhase == 1) write_locked_phases(m);
 }
 
 void reset_ibd_marker_tallies()

@@ -23,10 +23,23 @@ int side_parent(const Obs& o, int side)
     return (o.mot == kSelfed || o.mot == kDbhpld) ? o.fat : 0;
 }
 
-bool side_weighed(const Obs& o, int side)
+bool side_weighed(const PhaseModel& m, int i, int side)
 {
+    const Obs& o = m.ind(i);
     if (side_parent(o, side) == 0) return false;
-    return side == 0 || o.mot > 0;
+    if (side == 0 || o.mot > 0) return true;
+    return !m.ph->weigh_second.empty() && m.ph->weigh_second[i - 1];
+}
+
+void set_second_side_weights(const PhaseModel& m)
+{
+    MarkerPhases& ph = *m.ph;
+    ph.weigh_second.assign(static_cast<std::size_t>(m.n_ind()), 0);
+    for (int i = 1; i <= m.n_ind(); ++i) {
+        const Obs& o = m.ind(i);
+        if (o.mot != kSelfed || o.fat <= 0) continue;
+        for (int k = 0; k < m.n_loci() && !ph.weigh_second[i - 1]; ++k) ph.weigh_second[i - 1] = ph.heterozygous[k][i - 1];
+    }
 }
 
 int selfing_matrix(const Obs& o) { return o.mot == kSelfed ? 1 : 0; }
@@ -133,7 +146,7 @@ double phase_state_logprob(const PhaseModel& m)
                 }
                 if (founder_allele_side(m, j, side, k)) lp += founder_allele_logfreq((*m.loci)[k], allele);
             }
-            if (!side_weighed(o, side)) continue;
+            if (!side_weighed(m, j, side)) continue;
             for (const Chr& g : *m.groups) {
                 if (!g.indiC || g.fMrkr < 0) continue;
                 lp += side_loglik(m, j, side, m.row(g.fMrkr), m.row(g.lMrkr));

@@ -5,12 +5,11 @@
 
 #include <vector>
 
+#include "core/markers/marker_data.h"
 #include "core/markers/phases_rows.h"
 #include "core/state/records.h"
 
 namespace vsk {
-
-inline constexpr int kMissingAllele = 99;  // unscored allele code
 
 // The records the phase steps read and write, gathered so the internal
 // routines run on small records built by tests as well as on the shared ones.
@@ -38,10 +37,16 @@ PhaseModel shared_phase_model();
 // of a SELFED or DBHPLD individual.
 int side_parent(const Obs& o, int side);
 
-// True when the SI chain of this side enters the likelihood: its parent is
-// known, and it is not the second side of a SELFED or DBHPLD individual
-// (whose two gametes come from one parent and are weighed once).
-bool side_weighed(const Obs& o, int side);
+// True when the SI chain of this side of individual i enters the
+// likelihood: its parent is known, and it is not the second side of a
+// DBHPLD individual (a copy of the first) nor of a SELFED individual without
+// any heterozygous marker (whose two gametes then carry the same alleles and
+// would be counted twice).
+bool side_weighed(const PhaseModel& m, int i, int side);
+
+// Which SELFED individuals have their second side weighed (a heterozygous
+// marker anywhere); run whenever the heterozygosity flags change.
+void set_second_side_weights(const PhaseModel& m);
 
 // 1 when the individual's chains take the SELFED matrix 2r/(1+2r).
 int selfing_matrix(const Obs& o);

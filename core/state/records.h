@@ -246,11 +246,20 @@ struct Mrk {
     // -1 putative null (nullalleleP), -2 confirmed null (nullalleleC).
     Table<int> allele1;              // first allele
     Table<int> allele2;              // second allele
+    // Marker coding and checks (core/markers): allele codes 1..n_alleles,
+    // kMissingAllele (99), -1 putative null, -2 confirmed null.
+    Table<std::int8_t> code1;        // current code of the first allele
+    Table<std::int8_t> code2;        // current code of the second allele
+    Table<std::int8_t> code1_obs;    // codes as they stood right after coding
+    Table<std::int8_t> code2_obs;
+    Table<std::int8_t> gtp_status;   // genotype status 0..12, -1 unset
+    Table<std::int8_t> phase_lock;   // 2 = phase given by the user
 
     void clear()
     {
         allele1.clear();
         allele2.clear();
+        for (Table<std::int8_t>* t : {&code1, &code2, &code1_obs, &code2_obs, &gtp_status, &phase_lock}) t->clear();
     }
 };
 
@@ -292,6 +301,12 @@ struct Mrkrlcs {
     // The alleles of every individual are in the `mrk` tables (row = locus).
     int letter_coded = 0;            // 1 = some allele was written as a letter
     // The marker parts add their fields below.
+    // Marker coding (core/markers): code c (1-based) stands for raw value
+    // allele_value[c - 1]; with a null allele the null is the last code.
+    int n_alleles = 0;               // allele codes at the locus, a null allele counted once
+    std::vector<int> allele_value;   // [n_alleles] raw value of each code, ascending; -1 for the null
+    int has_putative_null = 0;       // 1 when a putative null occurs (or a hidden null was found)
+    int has_confirmed_null = 0;      // 1 when a confirmed null occurs (or a hidden null was found)
 };
 
 // Second, small marker-locus record.
@@ -347,6 +362,7 @@ struct MarkerPhases {
     Table<signed char> phase_status;   // 0 ordinary; 5 phase deleted (not informative); row 0: 4 = individual
                                        // excluded from sampling and tallies (no scored marker)
     std::vector<signed char> locked;   // [n_individuals] 1 = phases given by the user, never resampled
+    std::vector<signed char> weigh_second;  // [n_individuals] 1 = SI chain of the second side weighed (SELFED)
     // Phase tallies of the chain (allocated at the first tally pass):
     // same_phase[k][l][i - 1] counts the sweeps in which the phase bit at
     // locus l equals the one at the (k+1)-th following locus of the same
@@ -369,6 +385,7 @@ struct MarkerPhases {
         for (Table<signed char>* t : {&pat_allele, &mat_allele, &heterozygous, &phase_status}) t->clear();
         locked.clear();
         locked.shrink_to_fit();
+        weigh_second.clear();
         for (Table<int>& t : same_phase) t.clear();
         next_informative.clear();
         tallies_closed = 0;

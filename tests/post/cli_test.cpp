@@ -172,3 +172,70 @@ TEST(CliRuvane, CommandLineErrors)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliRuvane, FinishedQtlAnalysisWritesEveryInferenceFile)
+{
+    testsupport::TempDir dir;
+    posttest::ProjectDesign design;
+    design.samples = 300;
+    design.W = 4;
+    design.hotspots = true;
+    design.cohorts = true;
+    design.tim = true;
+    design.phase = true;
+    posttest::write_project(dir.path(), design);
+    const testsupport::RunResult run = testsupport::run_command(ruvane("-d " + dir.str()));
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    for (const char* part :
+         {"GENOME : PRIOR & POSTERIOR & BAYES FACTOR (nQTL)", "BAYES FACTORS (nQTL)", "\nThresholds HPI regions",
+          "MPIntensity QTL POSITION", "HPD REGIONS QTL POSITION", "\n\nSUM( Prob ) = ",
+          "CALCULATION OF GENOTYPIC AND BREEDING VALUES", "\nNo. individuals: 4", "CALCULATION OF QTL HAPLOTYPES",
+          "READ SAMPLES ON TIM COHORT VARIANCES"})
+        EXPECT_TRUE(contains(run.output, part)) << part;
+    for (const char* file :
+         {"C1mpd.asc", "C2mpd.asc", "C1i.lnd", "C2p.lnd", "genomei.lnd", "genomep.lnd", "MQTRegions.new",
+          "MQTRRegions.info", "MQTRegions.gtp", "MQTRegionsGTP.csv", "individualsT1.brv", "MQTRegionsEBV.csv",
+          "cohortsT1.var", "phase.tmp", "Qhaplotypes.csv", "ruvane.xml", "NQTL_BayesFac.csv", "NQTL_PostProb.csv"})
+        EXPECT_TRUE(std::filesystem::exists(dir / file)) << file;
+    // The chart files end in the option trailer of their kind.
+    for (const auto& [file, tail] : std::vector<std::pair<const char*, const char*>>{
+             {"genomei.lnd", "\nLineWidth=30\nBoldLineWidth=60"},
+             {"genomet.lnd", "\nLineWidth=30\nBoldLineWidth=60"},
+             {"C1t.lnd", "\nMaxBarLength=14000\n[Loci]\nDecimals=3"},
+             {"VC.lnd", "\nLineWidth=50\nBoldLineWidth=100"}})
+        EXPECT_TRUE(testsupport::read_file(dir / file).ends_with(tail)) << file;
+    EXPECT_TRUE(std::filesystem::exists(dir / "traceQ1.asc"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "VC1.asc"));
+    // Both hot spots are marked.
+    const std::string regions = testsupport::read_file(dir / "MQTRegions.new");
+    EXPECT_NE(regions.find("\n    100.0"), std::string::npos) << regions;
+    EXPECT_NE(regions.find("\n    200.2"), std::string::npos) << regions;
+    EXPECT_NE(testsupport::read_file(dir / "Qhaplotypes.csv").find(",ind2,10.000,25.000,A,T,"), std::string::npos);
+    EXPECT_NE(testsupport::read_file(dir / "ruvane.xml").find("QTL phase information , Qhaplotypes.csv"),
+              std::string::npos);
+    // The TIM cohort column is filled from cohtim.out.
+    EXPECT_NE(testsupport::read_file(dir / "cohortsT1.var").find("      0.500"), std::string::npos);
+
+    // The same seed and files give the same outputs.
+    const std::string first = testsupport::read_file(dir / "individualsT1.brv");
+    ASSERT_EQ(testsupport::run_command(ruvane("-d " + dir.str())).exit_code, 0);
+    EXPECT_EQ(testsupport::read_file(dir / "individualsT1.brv"), first);
+}
+
+TEST(CliRuvane, MalformedRegionsFileEndsWithExitCodeOne)
+{
+    testsupport::TempDir dir;
+    posttest::ProjectDesign design;
+    design.hotspots = true;
+    posttest::write_project(dir.path(), design);
+    testsupport::write_file(dir / "MQTRegions.inp", "; edited\n100.10 100.14 0.9\n");
+    const testsupport::RunResult run = testsupport::run_command(ruvane("-d " + dir.str()));
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_TRUE(contains(run.output, "\nIncorrect number of strings in file " + (dir / "MQTRegions.inp").string() +
+                                         " line 2"))
+        << run.output;
+}
+
+}  // namespace

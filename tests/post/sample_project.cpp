@@ -1,6 +1,7 @@
 // Small post-processing projects in the analysis's sample-file formats.
 #include "post/sample_project.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -55,7 +56,7 @@ std::string parameter_text(const ProjectDesign& design)
     std::string lists = std::string("indiT 1\nindiN 1\nindiC 1 1\n") +
                         (design.short_marker_keyword ? "mrkrC 3 3\n" : "nmrkrC 3 3   ; markers per group\n");
     std::string rest =
-        "datafile test.dat\nmapfile test.map\nindicQTL 1\nindicFPM 0\nindicTIM 0\n"
+        "datafile test.dat\nmapfile test.map\nindicQTL 1\nindicFPM 0\nindicTIM " + std::string(design.tim ? "1" : "0") + "\n"
         "maximQTL " + std::to_string(design.Q) + "\npriorQTL 1.0\naddGENE 1\ndomGENE 1\nimpGENE 0\n" +
         "writeGTP " + (design.W > 0 ? std::to_string(design.W) : std::string("none")) + "\n" +
         "FormatMCMC " + (design.concise ? "1" : "0") + "\nVARgroup " + (design.cohorts ? "1" : "0") +
@@ -77,7 +78,7 @@ void write_project(const std::filesystem::path& dir, const ProjectDesign& design
     std::mt19937 gen(design.seed);
     std::uniform_real_distribution<double> u(0.0, 1.0);
     std::normal_distribution<double> z(0.0, 1.0);
-    Writer genpar, iqtl, gqtl, coh;
+    Writer genpar, iqtl, gqtl, coh, tim, cohtim, phase;
     genpar.add("\n;Comments are preceded by semicolon sign");
     iqtl.add("\n; Comments are preceded by semicolon sign\n;");
     gqtl.add("\n; Comments are preceded by semicolon sign\n;");
@@ -89,7 +90,11 @@ void write_project(const std::filesystem::path& dir, const ProjectDesign& design
         for (Slot& s : slots) {
             if (!design.no_qtl && u(gen) < 0.3) s.used = !s.used;
             if (s.used) {
-                if (u(gen) < 0.5) {
+                if (design.hotspots) {
+                    s.chrom = &s == &slots[0] ? 1 : 2;
+                    s.cM = std::round((s.chrom == 1 ? 12.0 : 30.0) * 10.0 + 15.0 * z(gen)) / 10.0;
+                    s.cM = std::clamp(s.cM, 0.0, s.chrom == 1 ? 25.0 : 40.0);
+                } else if (u(gen) < 0.5) {
                     s.chrom = u(gen) < 0.6 ? 1 : 2;
                     s.cM = std::floor(u(gen) * (s.chrom == 1 ? 250 : 400)) / 10.0;
                 }
@@ -135,6 +140,17 @@ void write_project(const std::filesystem::path& dir, const ProjectDesign& design
                 }
             }
         }
+        if (design.tim) {
+            tim.add("\n");
+            for (int i = 0; i < design.W; ++i) tim.add(" %9.4f", 0.2 * i + 0.1 * z(gen));
+            if (design.cohorts) {
+                cohtim.add("\n");
+                for (int c = 0; c < design.C; ++c) cohtim.add(" %8.3lf", 0.4 + 0.1 * c);
+            }
+        }
+        for (int i = 0; design.phase && slots[0].used && i < design.W; ++i)
+            phase.add("\n %8d %6d %10.5lf %10.5lf %3s %3s %10.5lf %3s %3s", iteration, i + 1,
+                      100.0 + slots[0].cM * 0.01, 100.10, i % 2 ? "A" : "C", "G", 100.25, "T", "-");
         if (design.cohorts) {
             coh.add("\n  ");
             for (int q = 0; q < design.Q; ++q) {
@@ -157,6 +173,14 @@ void write_project(const std::filesystem::path& dir, const ProjectDesign& design
         testsupport::write_file(dir / "wrtgtp.nms", names);
     }
     if (design.cohorts) testsupport::write_file(dir / "cohqtl.out", coh.text);
+    if (design.tim) {
+        testsupport::write_file(dir / "tim.out", tim.text);
+        if (design.cohorts) testsupport::write_file(dir / "cohtim.out", cohtim.text);
+    }
+    if (design.phase) {
+        testsupport::write_file(dir / "phase.out", phase.text);
+        testsupport::write_file(dir / "PhQRegions.inp", "; phased region\n100.08 100.16 ; around 12 cM\n");
+    }
 }
 
 rvn::PostState state_with_chains(const std::vector<std::vector<double>>& columns)

@@ -27,10 +27,17 @@ struct ProjectDesign {
     // No QTL ever in use (the QTL files then hold empty slots, or in the
     // concise layout no rows at all).
     bool no_qtl = false;
+    // QTL positions drawn near 12 cM of group 1 and 30 cM of group 2.
+    bool hotspots = false;
+    // tim.out (with cohtim.out when cohorts are on) for the W individuals.
+    bool tim = false;
+    // phase.out for the W individuals and a PhQRegions.inp around 12 cM.
+    bool phase = false;
 };
 
 // Writes voskara.par, test.map, genpar.out, iqtl.out and, with W > 0,
-// gqtl.out and wrtgtp.nms (and cohqtl.out when asked).
+// gqtl.out and wrtgtp.nms (and cohqtl.out, tim.out, cohtim.out, phase.out
+// and PhQRegions.inp when asked).
 void write_project(const std::filesystem::path& dir, const ProjectDesign& design);
 
 // The parameter file text of a design.

@@ -176,6 +176,7 @@ const std::unordered_map<std::string, Setter>& setters()
         {"data-file", [](Design& d, auto&, auto& v) { d.data_file = v; }},
         {"map-file", [](Design& d, auto&, auto& v) { d.map_file = v; }},
         {"truth-file", [](Design& d, auto&, auto& v) { d.truth_file = v; }},
+        {"error-file", [](Design& d, auto&, auto& v) { d.error_file = v; }},
     };
     return table;
 }
@@ -235,6 +236,7 @@ const std::vector<SettingHelp>& setting_help()
         {"data-file", "name of the data file"},
         {"map-file", "name of the map file"},
         {"truth-file", "name of the truth file"},
+        {"error-file", "file listing the genotypes given an error (individual, marker), none by default"},
     };
     return help;
 }

@@ -95,6 +95,7 @@ struct Design {
     std::string data_file = "voskara.dat";
     std::string map_file = "voskara.map";
     std::string truth_file = "truth.json";
+    std::string error_file;          // list of genotypes with injected errors ("" = none)
 };
 
 // Changes one setting by its command-line name (without the leading "--").

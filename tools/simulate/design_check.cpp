@@ -126,6 +126,8 @@ void check_files(const Design& d)
     for (const std::string* name : {&d.parameter_file, &d.data_file, &d.map_file, &d.truth_file})
         require(!name->empty() && name->find_first_of("/ \t;") == std::string::npos,
                 "file names must be plain single words: '" + *name + "'");
+    require(d.error_file.find_first_of("/ \t;") == std::string::npos,
+            "file names must be plain single words: '" + d.error_file + "'");
     require(d.data_file.size() <= kMaxDataFileName, "setting 'data-file': at most 29 characters");
     long markers = 0;
     for (int c = 0; c < static_cast<int>(d.chromosome_cm.size()); ++c) markers += marker_count(d, c);

@@ -172,6 +172,17 @@ void write_map_file(const Population& pop, const std::filesystem::path& path)
     finish(out, path);
 }
 
+// One line per genotype given a scoring error: individual and marker names.
+void write_error_file(const Population& pop, const std::filesystem::path& path)
+{
+    auto out = open_for_writing(path);
+    out << "; Genotypes with an injected scoring error: individual, marker\n";
+    for (const auto& [i, k] : pop.score_stats.error_cells)
+        out << pop.pedigree.individuals[static_cast<std::size_t>(i)].name << ' '
+            << pop.genome.markers[static_cast<std::size_t>(k)].name << '\n';
+    finish(out, path);
+}
+
 void write_project(const Population& pop, const std::filesystem::path& dir)
 {
     std::error_code ec;
@@ -182,6 +193,7 @@ void write_project(const Population& pop, const std::filesystem::path& dir)
     write_data_file(pop, dir / d.data_file);
     write_map_file(pop, dir / d.map_file);
     write_truth_file(pop, dir / d.truth_file);
+    if (!d.error_file.empty()) write_error_file(pop, dir / d.error_file);
 }
 
 }  // namespace vsim

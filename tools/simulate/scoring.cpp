@@ -58,6 +58,7 @@ std::vector<std::vector<std::int16_t>> score_markers(const Design& d, const Geno
             if (m.visible_alleles() > 1 && rng.bernoulli(d.genotype_errors)) {
                 make_error(m, s1, s2, rng);
                 ++local.errors;
+                local.error_cells.emplace_back(static_cast<int>(i), static_cast<int>(k));
             }
             if (rng.bernoulli(0.5)) std::swap(s1, s2);
             scores[i][2 * k] = s1;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/simulate/design.h"
@@ -23,6 +24,8 @@ struct ScoreStats {
     long missing = 0;     // of those, written as missing
     long errors = 0;      // of those, with an allele changed
     long hidden_null = 0; // of those, carrying one null allele
+    // Genotypes with an injected error: (individual index, marker index).
+    std::vector<std::pair<int, int>> error_cells;
 };
 
 // Scores of every individual: two entries per marker, markers in map order.
