@@ -37,24 +37,24 @@ struct Project {
 
 // Marker positions in Morgan per group and the prior weight of each
 // interval (per marker, the interval to its right; the last is unused).
-struct MapSpec {
+struct MapLayout {
     std::vector<std::vector<double>> positions = {{0.0, 0.2, 0.5, 0.6}, {0.0, 0.4, 0.8}};
     std::vector<std::vector<double>> weights = {{1.0, 3.0, 0.5, 0.0}, {1.0, 2.0, 0.0}};
 };
 
-inline void build_map(Project& pr, const MapSpec& spec)
+inline void build_map(Project& pr, const MapLayout& layout)
 {
     double total = 0.0;
     int k = 0;
-    for (std::size_t c = 0; c < spec.positions.size(); ++c) {
+    for (std::size_t c = 0; c < layout.positions.size(); ++c) {
         vsk::Chr ch;
         ch.indiC = 1;
         ch.fMrkr = k;
-        for (std::size_t j = 0; j < spec.positions[c].size(); ++j, ++k) {
+        for (std::size_t j = 0; j < layout.positions[c].size(); ++j, ++k) {
             vsk::Mrkrlcs mk;
-            mk.position = 100.0 * static_cast<double>(c + 1) + spec.positions[c][j];
+            mk.position = 100.0 * static_cast<double>(c + 1) + layout.positions[c][j];
             mk.chrom = static_cast<int>(c);
-            mk.prior_weight = spec.weights[c][j];
+            mk.prior_weight = layout.weights[c][j];
             pr.mrk.push_back(mk);
         }
         ch.lMrkr = k - 1;
@@ -97,10 +97,10 @@ inline void build_pedigree(Project& pr, int founders, const std::vector<std::pai
 // A complete one-trait project with marginal-likelihood effects (addGENE 5)
 // and every segregation indicator unknown.
 inline std::unique_ptr<Project> make_project(int founders, const std::vector<std::pair<int, int>>& parents,
-                                             const MapSpec& spec = MapSpec{}, int maximQTL = 4)
+                                             const MapLayout& layout = MapLayout{}, int maximQTL = 4)
 {
     auto pr = std::make_unique<Project>();
-    build_map(*pr, spec);
+    build_map(*pr, layout);
     build_pedigree(*pr, founders, parents);
     vsk::Par& p = pr->p;
     p.indicQTL = 1;

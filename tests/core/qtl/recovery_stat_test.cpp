@@ -18,9 +18,9 @@ constexpr int kF2 = 150;
 constexpr double kTruePos = 100.0 + 1.0 * 0.43;  // group 1, 43 cM
 constexpr double kWindow = 0.05;                 // 5 cM
 
-qtl_test::MapSpec f2_map()
+qtl_test::MapLayout f2_map()
 {
-    qtl_test::MapSpec s;
+    qtl_test::MapLayout s;
     s.positions.assign(2, {});
     s.weights.assign(2, {});
     for (int k = 0; k <= 10; ++k) {
