@@ -43,14 +43,14 @@ void check_thinning()
 
 // Step 1: marker phases and the QTL; the last sweep of the current length
 // closes both and does the one pedigree-viewer export of the process.
-void sample_markers_and_qtl(RunState& run, int t, [[maybe_unused]] double position)
+void sample_markers_and_qtl(RunState& run, int t, double position)
 {
     if (par.indicQTL == 0) return;
     if (t < par.length - 1) {
         if (marker_update_due(t, par.skipSampleMarkers)) {
             SampleMarkers(3);
         }
-        // QTL model: SampleQTL stage 1 at `position` plugs in here.
+        SampleQTL(1, position);
         return;
     }
     SampleMarkers(4);
@@ -58,7 +58,7 @@ void sample_markers_and_qtl(RunState& run, int t, [[maybe_unused]] double positi
         if (par.trellanV != 0) export_to_pedigree_viewer();
         ++run.viewer_exports;
     }
-    // QTL model: SampleQTL stage 2 at `position` plugs in here.
+    SampleQTL(2, position);
 }
 
 // Step 3: nuisance effects, variances, likelihood and missing phenotypes
@@ -97,13 +97,12 @@ void run_sweep(RunState& run, int t, double position, int progress, const std::v
     close_sweep(run, t, progress);
 }
 
-void run_chain(RunState& run, int k, [[maybe_unused]] double position)
+void run_chain(RunState& run, int k, double position)
 {
-    if (par.indicQTL != 0) {
-        // QTL model: SampleQTL stage 0 at `position` plugs in here.
-    }
+    if (par.indicQTL != 0) SampleQTL(0, position);
     if (k == 0) {
         write_putative_qtl_locations();
+        WriteInitialQTLValues();
         write_chain_start_sections(par, obs, phe);
     }
     print_chain_banner();

@@ -76,6 +76,12 @@ VOSKARA_API void TrellanFilePedigree();
 VOSKARA_API void TrellanFileMarkers();
 
 // ---- qtl ----
+// One call of the QTL model: mode 0 prepares it before the chain (and builds
+// the random initial model), 1 runs one sweep, 2 the last sweep. `position`
+// is the fixed QTL position of an IBD analysis.
+VOSKARA_API void SampleQTL(int mode, double position);
+// "INITIAL VALUES (QTL-related)" of "check.log".
+VOSKARA_API void WriteInitialQTLValues();
 
 // ---- polygenic ----
 // Infinitesimal model: mode 0 sets up the pedigree relationships (and writes

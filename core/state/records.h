@@ -325,6 +325,17 @@ struct Gene {
     Table<double> eff;               // [4][t]: mean (kept 0), additive, dominance, imprinted
     Table<double> freq;              // [n_founder_cohorts][2]: allele-state frequencies (p, 1 - p)
     std::vector<int> gtp;            // [n_individuals] genotype code 0..3
+    // QTL model slot state (core/qtl): sized by init_qtl_slots.
+    int interval = -2;               // first marker of the chromosome to the right of pos; -2 when free
+    int lcsrow = -1;                 // row in the locus order; -1 when not active
+    int altype = 0;                  // allele system: 0 two allele states (1: three, unsupported)
+    int ngtp = 4;                    // number of genotype codes
+    int ibdpos = -1;                 // IBD position used by the ancestral-cluster moves; -1 none
+    std::vector<double> rfmrk;       // [n_markers] recombination fraction to every marker
+    std::vector<double> rfqtl;       // [maximQTL] recombination fraction to every other active slot
+    Table<int> fal;                  // [2][n_individuals] founder-allele label, paternal / maternal side
+    Table<int> gpori;                // [2][n_individuals] grandparental origin of each allele (0/1)
+    std::vector<int> alstate;        // [2 n_founders] allele state (0/1) of every founder-allele label
 };
 
 // FPM gene record: as a QTL slot without position. The finite polygenic

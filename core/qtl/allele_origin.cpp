@@ -1,0 +1,280 @@
+// Allele origins at a QTL: for every non-founder the grandparental origin of
+// each allele, drawn from the segregation indicators of the nearest
+// informative loci on either side and, in QTL mode, from the phenotypes of
+// the individual and of all its descendants.
+#include <algorithm>
+#include <cmath>
+
+#include "core/numeric/linalg.h"
+#include "core/numeric/variates.h"
+#include "core/qtl/qtl.h"
+#include "core/state/console.h"
+
+namespace vsk {
+
+namespace {
+
+constexpr int kOptions = 4;
+constexpr double kMinTransRf = 1e-6;
+
+const SiTable& gpo_side(const QtlModel& m, int side) { return side == 0 ? m.gpo0 : m.gpo1; }
+
+bool selfed_or_dh(const Obs& ind) { return ind.mot == kSelfed || ind.mot == kDbhpld; }
+
+// Rows of the first and last marker of the chromosome of slot g.
+void chromosome_rows(const QtlModel& m, const Gene& g, int& first, int& last)
+{
+    const Chr& ch = m.chr[static_cast<std::size_t>(g.chrom)];
+    first = m.w.marker_row[static_cast<std::size_t>(ch.fMrkr)];
+    last = m.w.marker_row[static_cast<std::size_t>(ch.lMrkr)];
+}
+
+// True when a marker row inside [left, right] is heterozygous in individual c.
+bool het_in_window(const QtlModel& m, int c, int left, int right)
+{
+    for (int r = left; r <= right; ++r)
+        if (m.w.row_kind[static_cast<std::size_t>(r)] == 1 && m.w.het[m.w.row_index[static_cast<std::size_t>(r)]][c]) return true;
+    return false;
+}
+
+double descendant_terms(QtlModel& m, Gene& g, int i)
+{
+    double sum = 0.0;
+    const int c = i - 1;
+    for (int k = m.w.desc_start[static_cast<std::size_t>(c)]; k < m.w.desc_start[static_cast<std::size_t>(c + 1)]; ++k) {
+        const int d = m.w.desc[static_cast<std::size_t>(k)];
+        derive_labels(m, g, d);
+        if (phenotyped(m, d - 1)) sum += m.w.ll[d - 1][g.gtp[static_cast<std::size_t>(d - 1)]];
+    }
+    return sum;
+}
+
+void set_origin(QtlModel& m, Gene& g, int c, int k)
+{
+    g.gpori[0][c] = k / 2;
+    g.gpori[1][c] = k % 2;
+    m.gpo0[g.lcsrow][c] = k / 2;
+    m.gpo1[g.lcsrow][c] = k % 2;
+}
+
+// Log weights of the four origin options of non-founder i.
+void option_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* lw)
+{
+    const int c = i - 1;
+    const Obs& ind = m.o[static_cast<std::size_t>(c)];
+    int l0, r0, l1, r1;
+    window(m, g.lcsrow, c, 0, l0, r0);
+    window(m, g.lcsrow, c, 1, l1, r1);
+    const bool self = selfed_or_dh(ind);
+    const bool use_side1 = !self || het_in_window(m, c, l0, r0);
+    for (int k = 0; k < kOptions; ++k) {
+        if (self && !use_side1 && (k == 1 || k == 2)) {
+            lw[k] = kExcluded;
+            continue;
+        }
+        set_origin(m, g, c, k);
+        derive_labels(m, g, i);
+        double w = prob_trans(m, g, c, 0, l0, r0, false);
+        if (use_side1) w += prob_trans(m, g, c, 1, l1, r1, false);
+        if (with_phenotypes) {
+            if (phenotyped(m, c) && !ind.FP) w += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
+            w += descendant_terms(m, g, i);
+        }
+        lw[k] = w;
+    }
+}
+
+void draw_origin(QtlModel& m, Gene& g, int i, bool with_phenotypes)
+{
+    double lw[kOptions];
+    option_weights(m, g, i, with_phenotypes, lw);
+    const int k = sample_discrete_log(lw, kOptions, m.rng.uniform());
+    set_origin(m, g, i - 1, k);
+    derive_labels(m, g, i);
+    if (with_phenotypes) rederive_descendants(m, g, i);
+}
+
+}  // namespace
+
+void window(const QtlModel& m, int row, int c, int side, int& left, int& right)
+{
+    const Gene& g = m.gene[static_cast<std::size_t>(m.w.row_index[static_cast<std::size_t>(row)])];
+    int first, last;
+    chromosome_rows(m, g, first, last);
+    const SiTable& t = gpo_side(m, side);
+    left = right = row;
+    for (int r = row - 1; r >= first; --r)
+        if (t[r][c] != kUnknown) {
+            left = r;
+            break;
+        }
+    for (int r = row + 1; r <= last; ++r)
+        if (t[r][c] != kUnknown) {
+            right = r;
+            break;
+        }
+}
+
+// Log probability of the origins along [left, right] on one side under the
+// recombination fractions between consecutive informative rows.
+double prob_trans(const QtlModel& m, const Gene& g, int c, int side, int left, int right, bool mendel)
+{
+    const SiTable& t = gpo_side(m, side);
+    const Obs& ind = m.o[static_cast<std::size_t>(c)];
+    const bool selfed = ind.mot == kSelfed;
+    if (mendel && left == right && left == g.lcsrow) {
+        const int parent = side == 0 ? ind.fat : ind.mot_gen;
+        if (parent <= 0) return 0.0;
+        const int a = g.alstate[static_cast<std::size_t>(g.fal[side][c])];
+        const int p0 = g.alstate[static_cast<std::size_t>(g.fal[0][parent - 1])];
+        const int p1 = g.alstate[static_cast<std::size_t>(g.fal[1][parent - 1])];
+        const double P = 0.5 * (a == p1) + 0.5 * (a == p0);
+        return P > 0.0 ? std::log(P) : -30.0;
+    }
+    double sum = 0.0;
+    int kept = -1;
+    for (int r = left; r <= right; ++r) {
+        const int o = t[r][c];
+        if (o == kUnknown) continue;
+        if (kept >= 0) {
+            const double rf = std::max(kMinTransRf, rf_rows(m, kept, r, selfed));
+            sum += o != t[kept][c] ? std::log(rf) : std::log(1.0 - rf);
+        }
+        kept = r;
+    }
+    return sum;
+}
+
+// Phenotype log-likelihood of every phenotyped individual at the four codes
+// of slot g (g's values must have been added back to the residuals).
+void build_ll(QtlModel& m, const Gene& g)
+{
+    const int t = m.p.n_traits;
+    std::vector<double>& x = m.w.resid_scratch;
+    x.resize(static_cast<std::size_t>(t));
+    if (m.w.ll.rows() != m.p.n_individuals) m.w.ll.assign(m.p.n_individuals, kGenotypes, 0.0);
+    for (int c = 0; c < m.p.n_individuals; ++c) {
+        const Obs& ind = m.o[static_cast<std::size_t>(c)];
+        if (!phenotyped(m, c) || ind.FP) continue;
+        for (int k = 0; k < kGenotypes; ++k) {
+            for (int j = 0; j < t; ++j) x[static_cast<std::size_t>(j)] = m.phe.residual[c][j] - g.gval[k][j];
+            m.w.ll[c][k] = mvn_logdensity(t, m.p.res_logdet, x.data(), m.p.res_prec);
+        }
+    }
+}
+
+void rederive_descendants(QtlModel& m, Gene& g, int i)
+{
+    const int c = i - 1;
+    for (int k = m.w.desc_start[static_cast<std::size_t>(c)]; k < m.w.desc_start[static_cast<std::size_t>(c + 1)]; ++k)
+        derive_labels(m, g, m.w.desc[static_cast<std::size_t>(k)]);
+}
+
+void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes)
+{
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
+    if (with_phenotypes) {
+        apply_slot_values(m, g, -1);
+        build_ll(m, g);
+    }
+    const int n = m.p.n_individuals;
+    for (int step = 0; step < n; ++step) {
+        const int i = with_phenotypes ? n - step : step + 1;
+        const Obs& ind = m.o[static_cast<std::size_t>(i - 1)];
+        if (ind.fat == 0 || ind.FP) continue;
+        draw_origin(m, g, i, with_phenotypes);
+    }
+    if (with_phenotypes) derive_all_genotypes(m, g);
+    if (!m.fp.empty()) sample_final_offspring_origin(m, s, with_phenotypes);
+    if (with_phenotypes) apply_slot_values(m, g, +1);
+}
+
+// Absorbed final offspring: their origins are drawn from their own
+// phenotypes (when phenotyped) given their parents' genotypes.
+void sample_final_offspring_origin(QtlModel& m, int s, bool with_phenotypes)
+{
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
+    const int t = m.p.n_traits;
+    std::vector<double>& x = m.w.resid_scratch;
+    x.resize(static_cast<std::size_t>(t));
+    for (int c = 0; c < m.p.n_individuals; ++c) {
+        const Obs& ind = m.o[static_cast<std::size_t>(c)];
+        if (!ind.FP || ind.fat == 0) continue;
+        double w[kOptions];
+        for (int k = 0; k < kOptions; ++k) {
+            set_origin(m, g, c, k);
+            derive_labels(m, g, c + 1);
+            w[k] = 1e-5;
+            if (with_phenotypes && phenotyped(m, c)) {
+                const double* v = g.gval[g.gtp[static_cast<std::size_t>(c)]];
+                for (int j = 0; j < t; ++j) x[static_cast<std::size_t>(j)] = m.phe.residual[c][j] - v[j];
+                w[k] += std::exp(mvn_logdensity(t, m.p.res_logdet, x.data(), m.p.res_prec));
+            }
+        }
+        const double u = m.rng.uniform();
+        int k = sample_discrete(w, kOptions, u);
+        if (k < 0) k = static_cast<int>(kOptions * u);
+        if (k < 0 || k >= kOptions) {
+            cprint("\nerror gpori: qtl %d,ip %d,k2 %d,k3 %d", s + 1, c + 1, k / 2, k % 2);
+            abort_voskara();
+        }
+        set_origin(m, g, c, k);
+        derive_labels(m, g, c + 1);
+    }
+}
+
+// Heterozygous marker genotypes from the alleles as read.
+void compute_het_flags(QtlModel& m)
+{
+    const int markers = std::min(m.p.n_markers, static_cast<int>(m.mrk.size()));
+    m.w.het.assign(markers, m.p.n_individuals, 0);
+    const Table<signed char>& flags = m.mph.heterozygous;
+    if (flags.rows() >= markers && flags.cols() >= m.p.n_individuals) {
+        for (int k = 0; k < markers; ++k)
+            for (int c = 0; c < m.p.n_individuals; ++c) m.w.het[k][c] = flags[k][c] == 1;
+        return;
+    }
+    for (int k = 0; k < markers; ++k) {
+        if (m.mk.allele1.rows() <= k || m.mk.allele1.cols() < m.p.n_individuals) continue;
+        for (int c = 0; c < m.p.n_individuals; ++c) {
+            const int a = m.mk.allele1[k][c], b = m.mk.allele2[k][c];
+            m.w.het[k][c] = a > 0 && b > 0 && a != b;
+        }
+    }
+}
+
+// Every individual's descendants in processing order (parents precede
+// offspring, so re-deriving along the list is always from current parents).
+void build_descendants(QtlModel& m)
+{
+    const int n = m.p.n_individuals;
+    std::vector<std::vector<int>> children(static_cast<std::size_t>(n));
+    for (int c = 0; c < n; ++c) {
+        const Obs& ind = m.o[static_cast<std::size_t>(c)];
+        if (ind.FP || ind.fat <= 0) continue;
+        children[static_cast<std::size_t>(ind.fat - 1)].push_back(c + 1);
+        if (ind.mot_gen > 0 && ind.mot_gen != ind.fat) children[static_cast<std::size_t>(ind.mot_gen - 1)].push_back(c + 1);
+    }
+    m.w.desc_start.assign(static_cast<std::size_t>(n) + 1, 0);
+    m.w.desc.clear();
+    std::vector<int> mark(static_cast<std::size_t>(n), -1), stack;
+    for (int c = 0; c < n; ++c) {
+        m.w.desc_start[static_cast<std::size_t>(c)] = static_cast<int>(m.w.desc.size());
+        const std::size_t begin = m.w.desc.size();
+        stack.assign(children[static_cast<std::size_t>(c)].begin(), children[static_cast<std::size_t>(c)].end());
+        while (!stack.empty()) {
+            const int d = stack.back();
+            stack.pop_back();
+            if (mark[static_cast<std::size_t>(d - 1)] == c) continue;
+            mark[static_cast<std::size_t>(d - 1)] = c;
+            m.w.desc.push_back(d);
+            for (int e : children[static_cast<std::size_t>(d - 1)]) stack.push_back(e);
+        }
+        std::sort(m.w.desc.begin() + static_cast<std::ptrdiff_t>(begin), m.w.desc.end());
+    }
+    m.w.desc_start[static_cast<std::size_t>(n)] = static_cast<int>(m.w.desc.size());
+    m.w.founder_index.assign(static_cast<std::size_t>(n), -1);
+    for (int k = 0; k < m.p.n_founders; ++k) m.w.founder_index[static_cast<std::size_t>(m.p.founders[static_cast<std::size_t>(k)] - 1)] = k;
+}
+
+}  // namespace vsk

@@ -1,0 +1,79 @@
+// Per-QTL Gibbs step of the effects (bounded-uniform and Wishart-scaled
+// priors): each kind's trait vector from its normal full conditional given
+// the residuals of the individuals whose covariate for the kind is not 0.
+#include <vector>
+
+#include "core/numeric/linalg.h"
+#include "core/qtl/qtl.h"
+#include "core/state/console.h"
+
+namespace vsk {
+
+namespace {
+
+constexpr double kAddCov[kGenotypes] = {1.0, 0.0, 0.0, -1.0};
+constexpr double kDomCov[kGenotypes] = {0.0, 1.0, 1.0, 0.0};
+
+void draw_kind(QtlModel& m, Gene& g, int s, int kind)
+{
+    Par& p = m.p;
+    const int T = p.n_traits;
+    const int setting = kind == kAddRow ? p.addGENE : p.domGENE;
+    const double* cov = kind == kAddRow ? kAddCov : kDomCov;
+    int n = 0;
+    double sxx = 0.0;
+    std::vector<double> sxr(static_cast<std::size_t>(T), 0.0);
+    for (int c = 0; c < p.n_individuals; ++c) {
+        if (!phenotyped(m, c)) continue;
+        const double x = cov[g.gtp[static_cast<std::size_t>(c)]];
+        if (x == 0.0) continue;
+        ++n;
+        sxx += x * x;
+        for (int t = 0; t < T; ++t)
+            for (int u = 0; u < T; ++u) sxr[static_cast<std::size_t>(t)] += x * p.res_prec[t][u] * m.phe.residual[c][u];
+    }
+    if (n == 0) {
+        cprint("\nCycle %d:Warning NO observations on %s QTL %d", p.cur_sweep, kind == kAddRow ? "add.eff." : "dom.eff.", s + 1);
+        return;
+    }
+    Table<double> C(T, T), L(T, T);
+    for (int t = 0; t < T; ++t)
+        for (int u = 0; u < T; ++u) C[t][u] = sxx * p.res_prec[t][u];
+    if (setting >= 2) {
+        Table<double> Vi(T, T);
+        mat_copy(effect_prior_matrix(p, kind), Vi, T, T);
+        if (invert(Vi, T) == 0)
+            for (int t = 0; t < T; ++t)
+                for (int u = 0; u < T; ++u) C[t][u] += Vi[t][u];
+    }
+    if (invert(C, T) != 0) return;
+    std::vector<double> mean(static_cast<std::size_t>(T), 0.0), z(static_cast<std::size_t>(T));
+    mat_vec(C, sxr.data(), mean.data(), T, T);
+    mat_copy(C, L, T, T);
+    if (cholesky(L, T) != 0 && !REDprint) {
+        cprint("\nWarning cholFD in 'SampleGtpPar()-%s'", kind == kAddRow ? "add" : "dom");
+        cprint(" cycle %d", p.cur_sweep + 1);
+    }
+    for (int t = 0; t < T; ++t) z[static_cast<std::size_t>(t)] = m.rng.normal();
+    for (int t = 0; t < T; ++t) {
+        double v = mean[static_cast<std::size_t>(t)];
+        for (int u = 0; u <= t; ++u) v += L[t][u] * z[static_cast<std::size_t>(u)];
+        if (setting == 1 && (v < m.b.gene_lower[static_cast<std::size_t>(t)] || v > m.b.gene_upper[static_cast<std::size_t>(t)])) continue;
+        g.eff[kind][t] = v;
+    }
+}
+
+}  // namespace
+
+void sample_gtp_par(QtlModel& m, int s)
+{
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
+    apply_slot_values(m, g, -1);
+    if (m.p.addGENE != 0) draw_kind(m, g, s, kAddRow);
+    if (m.p.domGENE != 0) draw_kind(m, g, s, kDomRow);
+    if (g.eff[kAddRow][0] < 0.0) flip_slot(m, g);
+    compute_gval(m.p, g);
+    apply_slot_values(m, g, +1);
+}
+
+}  // namespace vsk

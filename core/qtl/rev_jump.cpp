@@ -1,0 +1,111 @@
+// Births and deaths with the new QTL's effects drawn from their prior (the
+// bounded-uniform and Wishart-scaled effect priors): the proposal density of
+// the effects equals their prior density, so the ratio is the likelihood
+// ratio times the truncated Poisson prior ratio priorQTL / (k + 1).
+#include <cmath>
+
+#include "core/numeric/linalg.h"
+#include "core/qtl/qtl.h"
+#include "core/state/console.h"
+
+namespace vsk {
+
+namespace {
+
+constexpr int kBirth = 0;
+
+// Log-likelihood of every phenotyped individual's residual shifted by
+// sign x the slot's values.
+double loglik_shifted(QtlModel& m, const Gene& g, int sign)
+{
+    const int T = m.p.n_traits;
+    std::vector<double>& x = m.w.resid_scratch;
+    x.resize(static_cast<std::size_t>(T));
+    double sum = 0.0;
+    for (int c = 0; c < m.p.n_individuals; ++c) {
+        if (!phenotyped(m, c)) continue;
+        const double* v = g.gval[g.gtp[static_cast<std::size_t>(c)]];
+        for (int t = 0; t < T; ++t) x[static_cast<std::size_t>(t)] = m.phe.residual[c][t] + sign * v[t];
+        sum += mvn_logdensity(T, m.p.res_logdet, x.data(), m.p.res_prec);
+    }
+    return sum;
+}
+
+double log_prior_ratio_birth(const Par& p, int k)
+{
+    return p.priorQTL > 0.0 ? std::log(p.priorQTL) - std::log(k + 1.0) : 0.0;
+}
+
+}  // namespace
+
+// Effects of one kind drawn from the kind's prior into slot g (scale 1 for
+// the proposal and prior of a birth; 0.1 for the initial model).
+void draw_prior_effects(QtlModel& m, Gene& g, double scale, const char* where)
+{
+    Par& p = m.p;
+    const int T = p.n_traits;
+    const char* names[3] = {"add", "dom", "imp"};
+    for (int kind : {kAddRow, kDomRow}) {
+        const int setting = kind == kAddRow ? p.addGENE : p.domGENE;
+        for (int t = 0; t < T; ++t) g.eff[kind][t] = 0.0;
+        if (setting == 0) continue;
+        if (setting == 1) {
+            for (int t = 0; t < T; ++t) {
+                const double lo = m.b.gene_lower[static_cast<std::size_t>(t)], hi = m.b.gene_upper[static_cast<std::size_t>(t)];
+                g.eff[kind][t] = scale * (lo + (hi - lo) * m.rng.uniform());
+            }
+            continue;
+        }
+        Table<double> L(T, T);
+        mat_copy(effect_prior_matrix(p, kind), L, T, T);
+        if (cholesky(L, T) != 0 && !REDprint) {
+            cprint("\nWarning cholFD in '%s()-%s'", where, names[kind - 1]);
+            cprint(" cycle %d", p.cur_sweep + 1);
+        }
+        std::vector<double> z(static_cast<std::size_t>(T));
+        for (int t = 0; t < T; ++t) z[static_cast<std::size_t>(t)] = m.rng.normal();
+        for (int t = 0; t < T; ++t) {
+            double v = 0.0;
+            for (int u = 0; u <= t; ++u) v += L[t][u] * z[static_cast<std::size_t>(u)];
+            g.eff[kind][t] = scale * v;
+        }
+    }
+    if (g.eff[kAddRow][0] < 0.0) flip_slot(m, g);
+    compute_gval(p, g);
+}
+
+int rev_jump(QtlModel& m, int kind)
+{
+    Par& p = m.p;
+    const int k = active_count(m);
+    if (kind == kBirth) {
+        const int s = lowest_free_slot(m);
+        if (k >= p.maximQTL || s < 0) return kNotAttempted;
+        Gene& g = m.gene[static_cast<std::size_t>(s)];
+        save_slot(m, s);
+        g.status = 1;
+        draw_prior_effects(m, g, 1.0, "RevJumpQTLn");
+        new_qtl_proposal(m, s, 0);
+        const double delta = loglik_shifted(m, g, -1) - loglik_shifted(m, g, 0) + log_prior_ratio_birth(p, k);
+        if (!mh_accept(m.rng, delta)) {
+            restore_slot(m, s);
+            free_slot(m, s);
+            return kRejected;
+        }
+        apply_slot_values(m, g, +1);
+        p.nqtl = k + 1;
+        return kAccepted;
+    }
+    if (k <= 0) return kNotAttempted;
+    const int s = pick_active_slot(m, m.rng.uniform());
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
+    const double delta = loglik_shifted(m, g, +1) - loglik_shifted(m, g, 0) - log_prior_ratio_birth(p, k - 1);
+    if (!mh_accept(m.rng, delta)) return kRejected;
+    apply_slot_values(m, g, -1);
+    free_slot(m, s);
+    rebuild_locus_order(m);
+    p.nqtl = k - 1;
+    return kAccepted;
+}
+
+}  // namespace vsk

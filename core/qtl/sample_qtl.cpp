@@ -1,0 +1,167 @@
+// SampleQTL: mode 0 prepares the QTL model before the chain (working
+// storage, the effect path, the random initial model); modes 1 and 2 run one
+// sweep: a birth, a death, or an update sweep of every QTL.
+#include <algorithm>
+#include <cmath>
+
+#include "core/qtl/qtl.h"
+#include "core/state/console.h"
+#include "core/voskara.h"
+
+namespace vsk {
+
+namespace {
+
+constexpr int kMarginalBound = 3;   // settings 1..3 use the prior-draw moves
+constexpr double kInitScale = 0.1;
+constexpr int kUpdateSlot = -1;
+
+bool prior_draw_setting(int s) { return s >= 1 && s <= kMarginalBound; }
+
+double genome_length(const QtlModel& m)
+{
+    double g = 0.0;
+    for (const Chr& c : m.chr)
+        if (c.indiC == 1 && c.fMrkr >= 0) g += c.UppLim - c.LowLim;
+    return g;
+}
+
+void trim_initial_count(QtlModel& m)
+{
+    Par& p = m.p;
+    const double G = genome_length(m);
+    if (p.distanceQTLs <= 0.0 || p.nqtl <= G / p.distanceQTLs) return;
+    p.nqtl = static_cast<int>(G * 0.5 / p.distanceQTLs);
+    cprint("\n\nWARNING: function RandomInitQTL()");
+    cprint("\nInitial number of QTL in model decreased");
+    cprint(" due to insufficient space at linkage map");
+    cprint("\nGenome length %.3lf Morgan", G);
+    cprint("\nMin.distance  %.3lf Morgan", p.distanceQTLs);
+    cprint("\nInitial number of QTL %d", p.nqtl);
+}
+
+void prepare_work(QtlModel& m)
+{
+    QtlWork& w = m.w;
+    init_qtl_slots(m);
+    compute_het_flags(m);
+    build_descendants(m);
+    w.mono.assign(static_cast<std::size_t>(std::max(0, m.p.maximQTL)), 0);
+    w.ready = true;
+}
+
+// The ancestral-cluster moves are not available: a founder-relationship file
+// with IBD positions stops the run before the chain.
+void refuse_ibd_positions(const Par& p)
+{
+    if (p.indicQTL != 1 || p.npos <= 0) return;
+    cprint("\nERROR: QTL analysis with founder IBD positions (fibdfile) is not available in this version");
+    cprint("\nRemove 'fibdfile' from the parameter file (or set it to NA) to map QTL from the markers");
+    abort_voskara();
+}
+
+void mode_zero(QtlModel& m)
+{
+    Par& p = m.p;
+    refuse_ibd_positions(p);
+    m.w.p_birth = m.w.p_death = p.indicQTL == 2 ? 0.0 : 0.4;
+    m.w.marginal = !(prior_draw_setting(p.addGENE) || prior_draw_setting(p.domGENE));
+    prepare_work(m);
+    for (int s = 0; s < p.maximQTL; ++s) free_slot(m, s);
+    start_locus_order(m);
+    if (p.indicQTL != 1) return;
+    if (p.nqtl > 0) {
+        random_init_qtl(m);
+        if (m.w.marginal) sample_gtp_par_mv(m);
+    }
+    rebuild_locus_order(m);
+}
+
+void update_sweep(QtlModel& m)
+{
+    Par& p = m.p;
+    prune_monomorphic(m);
+    for (int s = 0; s < p.maximQTL; ++s) move_loc_gtp(m, s);
+    for (int s = 0; s < p.maximQTL; ++s) {
+        if (m.gene[static_cast<std::size_t>(s)].status != 1) continue;
+        sample_founder_genotypes(m, s);
+        sample_allele_origin(m, s, true);
+        move_loc(m, s);
+        if (!m.w.marginal) sample_gtp_par(m, s);
+        if (m.b.freq_upper - m.b.freq_lower > 0.2) sample_allele_frequencies(m, s);
+    }
+    for (int s = 0; s < p.maximQTL; ++s)
+        if (m.gene[static_cast<std::size_t>(s)].status == 1) long_range_update(m, s, 1);
+    if (m.w.marginal && p.n_phenotyped > 0 && p.nqtl > 0) long_range_update(m, kUpdateSlot, 0);
+    const int genes = p.nqtl + p.nfpm;
+    if (genes > p.n_traits + 2) {
+        if (p.addGENE == 2) sample_var_po(m, kAddRow);
+        if (p.domGENE == 2) sample_var_po(m, kDomRow);
+    }
+    if (genes != 0) {
+        if (p.addGENE == 5) {
+            m.acc_pv[1] += effect_variance_move(m, kAddRow);
+            ++m.acc_pv[0];
+        }
+        if (p.domGENE == 5) {
+            m.acc_pv[3] += effect_variance_move(m, kDomRow);
+            ++m.acc_pv[2];
+        }
+    }
+}
+
+}  // namespace
+
+void random_init_qtl(QtlModel& m)
+{
+    Par& p = m.p;
+    trim_initial_count(m);
+    p.nqtl = std::min(p.nqtl, p.maximQTL);
+    for (int s = 0; s < p.nqtl; ++s) {
+        Gene& g = m.gene[static_cast<std::size_t>(s)];
+        g.status = 1;
+        for (int r = 0; r < kGenotypes; ++r)
+            for (int t = 0; t < p.n_traits; ++t) g.eff[r][t] = 0.0;
+        draw_prior_effects(m, g, kInitScale, "RandomInitQTL");
+        new_qtl_proposal(m, s, 0);
+        apply_slot_values(m, g, +1);
+    }
+}
+
+void sample_qtl(QtlModel& m, int mode)
+{
+    Par& p = m.p;
+    if (mode == 0 || !m.w.ready) {
+        mode_zero(m);
+        return;
+    }
+    if (p.indicQTL != 1) return;
+    const double u = m.rng.uniform();
+    if (u > 1.0 - m.w.p_death) {
+        const int r = m.w.marginal ? rjs_death(m) : rev_jump(m, 1);
+        ++m.acc_rj[0];
+        if (r > 0) m.acc_rj[1] += r;
+    } else if (u < m.w.p_birth) {
+        const int r = m.w.marginal ? rjs_birth(m) : rev_jump(m, 0);
+        ++m.acc_rj[2];
+        if (r > 0) m.acc_rj[3] += r;
+    } else {
+        update_sweep(m);
+    }
+    p.nqtl = active_count(m);
+    qtl_covariance(m);
+}
+
+QtlModel& global_qtl_model()
+{
+    static QtlWork work;
+    static QtlModel model{par,    obs,    phe,  mrk,  chr,     mrkrlcs,    gene,      tempgene, GPOarray0, GPOarray1,
+                          boundary, FinalProg, mrkrlcs2, mph, acc_pos, acc_RJqtl, acc_PVqtl, twinv,    work,      rng()};
+    return model;
+}
+
+void SampleQTL(int mode, [[maybe_unused]] double position) { sample_qtl(global_qtl_model(), mode); }
+
+void WriteInitialQTLValues() { write_initial_qtl_values(global_qtl_model()); }
+
+}  // namespace vsk
