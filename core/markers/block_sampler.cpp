@@ -318,6 +318,7 @@ bool block_holds_qtl_row(const PhaseModel& m, const PhaseBlock& b)
 int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
 {
     const int n_loci = m.n_loci();
+    if (n_loci < 1) return 0;  // nothing to phase, and no draw is made
     size = std::clamp(size, 1, std::min(n_loci, kMaxBlockLoci));
     int start = static_cast<int>(rng.uniform() * size + 0.5);
     if (start == size) start = 0;
