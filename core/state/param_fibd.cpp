@@ -5,6 +5,7 @@
 
 #include "core/state/console.h"
 #include "core/state/parameters.h"
+#include "textfile/number_text.h"
 
 namespace vsk {
 
@@ -50,6 +51,20 @@ void read_plink_soft(ParamContext& ctx, Par& p)
     p.PLinkSoft = s;
 }
 
+// A value of the founder-relationship file, read by the parameter file's
+// number rule; refusals name that file.
+int fibd_int(const Par& p, const char* key, const std::string& value)
+{
+    int v = 0;
+    const NumberText status = value.empty() ? NumberText::whole : read_int_text(value, v);
+    if (status == NumberText::not_a_number || status == NumberText::out_of_range) {
+        cprint("\nERROR: value '%s' of %s in file %s %s", value.c_str(), key, p.fibdfile.c_str(),
+               number_text_problem(status));
+        abort_voskara();
+    }
+    return v;
+}
+
 // A dimension that the founder-relationship file must state.
 int fibd_mandatory(ParamContext& ctx, const Par& p, const char* key, std::string& value)
 {
@@ -57,7 +72,7 @@ int fibd_mandatory(ParamContext& ctx, const Par& p, const char* key, std::string
         cprint("\nERROR: %s not found in file %s", key, p.fibdfile.c_str());
         abort_voskara();
     }
-    return to_int(ctx, key, value);
+    return fibd_int(p, key, value);
 }
 
 void read_fibd_dimensions(ParamContext& ctx, Par& p)
@@ -82,7 +97,7 @@ void read_fibd_dimensions(ParamContext& ctx, Par& p)
         }
     }
     if (read_value(ctx.file_path(p.fibdfile), "inbred", value)) {
-        p.inbred = to_int(ctx, "inbred", value);
+        p.inbred = fibd_int(p, "inbred", value);
         if (p.inbred != 0 && p.inbred != 1) {
             cprint("\nERROR: inbred %s in file %s: 0 (outbred) or 1 (inbred founders) expected", value.c_str(),
                    p.fibdfile.c_str());
