@@ -181,8 +181,14 @@ void read_qtl_genotypes_sparse(PostState& st, const std::string& path)
     SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL GENOTYPES", true, false);
     require_min_samples(shape);
     check_row_counts("iqtl.out", st.s.qtl.rows(), "gqtl.out", shape.rows);
+    require_slots(st, path);
     read_sample_rows(path, shape, 0, st.s.qtl_geno);
     st.s.geno_per_slot = st.s.qtl_geno.cols() / st.par.maximQTL;
+    if (st.s.geno_per_slot * st.par.maximQTL != st.s.qtl_geno.cols()) {
+        reading_error(path);
+        rprint("\n%d genotype columns do not form %d QTL slots (maximQTL)", st.s.qtl_geno.cols(), st.par.maximQTL);
+        exit_ruvane();
+    }
 }
 
 void read_qtl_genotypes_concise(PostState& st, const std::string& path)
@@ -231,6 +237,12 @@ void read_qtl_cohorts(PostState& st)
                        st.s.qtl_coh);
     const int per_sample = st.par.maximQTL * st.par.n_traits;
     st.s.coh_per_slot = per_sample > 0 ? st.s.qtl_coh.cols() / per_sample : 0;
+    if (per_sample > 0 && st.s.coh_per_slot * per_sample != st.s.qtl_coh.cols()) {
+        reading_error(st.path("cohqtl.out"));
+        rprint("\n%d columns do not form %d QTL slots of %d traits", st.s.qtl_coh.cols(), st.par.maximQTL,
+               st.par.n_traits);
+        exit_ruvane();
+    }
     st.s.has_qtl_coh = true;
 }
 

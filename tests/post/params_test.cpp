@@ -83,7 +83,7 @@ TEST(GetVoskaraPar, SwitchesOutsideTheirValuesStop)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"ncolT 2\nindiT 1 2\nncolN 0\n", "\nerror in 'itraits[2]', see "},
-        {"ncolT 1\nindiT 1\nncolN 2\nindiN 0 2\n", "\nerror in 'inuis[2]', see "},
+        {"ncolT 1\nindiT 1\nncolN 2\nindiN 0 4\n", "\nerror in 'inuis[2]', see "},
         {"ncolT 1\nindiT 1\nncolN 0\nnchrom 1\nindiC 746598359\nmrkrC 3\n", "\nerror in 'ichrom[1]', see "},
         {"ncolT 1\nindiT 1\nncolN 0\nmaximQTL 20000\n", "value 20000 of maximQTL in file "},
         {"ncolT 1\nindiT 1\nncolN 0\naddGENE NaN\n", "value 'NaN' of addGENE in file "},

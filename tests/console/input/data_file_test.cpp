@@ -71,7 +71,7 @@ TEST(AlleleWords, CodingTable)
     letter = false;
     EXPECT_EQ(code("12"), 12);
     // Words that are no allele (a typing error or a shifted column) are refused.
-    for (const char* w : {"x", "4.7", "inf", "-9", "DBHPLD", "\xc3\x845", "+3", "1e2"})
+    for (const char* w : {"x", "4.7", "inf", "-9", "DBHPLD", "\xc3\x84" "5", "+3", "1e2"})
         EXPECT_EQ(code(w), vsk::kInvalidAllele) << w;
     EXPECT_EQ(code("-"), 0);
     EXPECT_EQ(code("*"), 0);
