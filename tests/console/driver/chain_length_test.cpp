@@ -119,9 +119,9 @@ TEST_F(LengthReread, RefusedValuesKeepTheCurrentOnes)
         const char* message;
     };
     const Case cases[] = {
-        {"length 300\ness -2147483649\n", 100, 0, "value '-2147483649' of ess in file "},
-        {"length 300\ness -5\n", 100, 0, "value '-5' of ess in file "},
-        {"length 300\ness 20000000\n", 100, 0, "is out of range (0 to 10000000), kept 0"},
+        {"length 300\ness -2147483649\n", 300, 0, "value '-2147483649' of ess in file "},
+        {"length 300\ness -5\n", 300, 0, "value '-5' of ess in file "},
+        {"length 300\ness 20000000\n", 300, 0, "is out of range (0 to 10000000), kept 0"},
         {"length 3000000000\ness 0\n", 100, 0, "value '3000000000' of length in file "},
         {"length -40\ness 0\n", 100, 0, "is out of range (0 to 1000000000), kept 100"},
         {"length 250x\ness 0\n", 250, 0, ""},

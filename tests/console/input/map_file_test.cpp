@@ -112,7 +112,7 @@ TEST_F(MapFile, HeaderWithThreeWords)
 
 TEST_F(MapFile, MarkerLineWithFourWords)
 {
-    fails_with({1}, "chrom 1\na 0 1 7\n", "\nerror number of columns in test.map: 4\na 0 1 7 aborting\n");
+    fails_with({1}, "chrom 1\na 0 1 7\n", "\nerror number of columns in test.map: 4\na 0 1 7\n line 2, marker 1 of linkage group 1 aborting\n");
 }
 
 TEST_F(MapFile, WeightZeroOnLastMarker)
