@@ -24,7 +24,9 @@ launcher=()
 command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER="$compiler" "${launcher[@]}" -DVOSKARA_SANITIZE=ON \
   -DVOSKARA_FUZZ=ON -DVOSKARA_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-if ! cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}" >"$build/fuzz-build.log" 2>&1; then
+programs=()
+for t in "${targets[@]}"; do programs+=("fuzz_${t}_file"); done
+if ! cmake --build "$build" -j "$jobs" --target "${programs[@]}" >"$build/fuzz-build.log" 2>&1; then
   tail -n 40 "$build/fuzz-build.log"
   exit 1
 fi

@@ -31,7 +31,9 @@ TEST(NumberText, Integers)
     for (const Case& c : cases) {
         int value = 0;
         EXPECT_EQ(vsk::read_int_text(c.text, value), c.status) << c.text;
-        if (c.status == NumberText::whole || c.status == NumberText::trailing) EXPECT_EQ(value, c.value) << c.text;
+        if (c.status == NumberText::whole || c.status == NumberText::trailing) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
     }
 }
 
@@ -54,8 +56,9 @@ TEST(NumberText, Reals)
     for (const Case& c : cases) {
         double value = 0.0;
         EXPECT_EQ(vsk::read_real_text(c.text, value), c.status) << c.text;
-        if (c.status == NumberText::whole || c.status == NumberText::trailing)
+        if (c.status == NumberText::whole || c.status == NumberText::trailing) {
             EXPECT_DOUBLE_EQ(value, c.value) << c.text;
+        }
     }
     double v = 7.0;
     EXPECT_FALSE(vsk::whole_real("1.5x", v));

@@ -147,7 +147,9 @@ TEST(SimProject, ParameterOverrideNoneRemovesTheKeyword)
     for (const auto& [k, v] : parameter_lines(pop)) {
         EXPECT_NE(k, "ess");
         EXPECT_NE(k, "fixQTLpos");
-        if (k != "writeGTP") EXPECT_NE(v, "none") << k;
+        if (k != "writeGTP") {
+            EXPECT_NE(v, "none") << k;
+        }
         if (k == "writeGTP") ++writeGTP_lines;
     }
     EXPECT_EQ(writeGTP_lines, 1);
