@@ -2,13 +2,13 @@
 // effective-chain-size target and the user maximum.
 #include "console/chain_length.h"
 
-#include <cctype>
 #include <climits>
-#include <cstdlib>
 
 #include "core/state/console.h"
 #include "textfile/datetime.h"
 #include "textfile/fatal.h"
+#include "textfile/keyword_limits.h"
+#include "textfile/number_text.h"
 #include "textfile/textfile.h"
 
 namespace vsk {
@@ -18,17 +18,24 @@ namespace {
 // Value "used when E cannot be estimated" by the effective-size routine.
 constexpr int kNoEstimate = 100000;
 
-// Reads a leading whole number as the start-up reader does (atoi), but
-// reports whether there was one at all.
-bool leading_int(const std::string& text, int& value)
+// A re-read value as the start-up reader reads it (an empty value is 0, a
+// number followed by other text is its number part) and within the same
+// bounds. False when it is not taken; the caller keeps the current value.
+bool reread_value(const std::string& par_path, const char* key, const std::string& text, int highest, int& value)
 {
-    std::size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    std::size_t digits = i;
-    if (digits < text.size() && (text[digits] == '+' || text[digits] == '-')) ++digits;
-    if (digits >= text.size() || !std::isdigit(static_cast<unsigned char>(text[digits]))) return false;
-    long long read = std::strtoll(text.c_str() + i, nullptr, 10);
-    value = read > INT_MAX ? INT_MAX : read < INT_MIN ? INT_MIN : static_cast<int>(read);
+    int read = 0;
+    const NumberText status = text.empty() ? NumberText::whole : read_int_text(text, read);
+    if (status == NumberText::not_a_number || status == NumberText::out_of_range) {
+        cprint("WARNING: value '%s' of %s in file %s is not a number, kept %d\n", text.c_str(), key, par_path.c_str(),
+               value);
+        return false;
+    }
+    if (read < 0 || read > highest) {
+        cprint("WARNING: value '%s' of %s in file %s is out of range (0 to %d), kept %d\n", text.c_str(), key,
+               par_path.c_str(), highest, value);
+        return false;
+    }
+    value = read;
     return true;
 }
 
@@ -39,13 +46,15 @@ int saturate(long double value)
 
 }  // namespace
 
-int reread_proposed_length(const std::string& par_path, int current_length, int& ess)
+int reread_proposed_length(const std::string& par_path, int current_length, int& ess, LengthRereadNotes* notes)
 {
     std::string value;
     if (getpatternvalue("ess", par_path, value) < 0) {
-        cprint("WARNING: pattern %-20s not in file %s\n", "ess", par_path.c_str());
+        if (notes == nullptr || !notes->ess_missing_reported)
+            cprint("WARNING: pattern %-20s not in file %s\n", "ess", par_path.c_str());
+        if (notes != nullptr) notes->ess_missing_reported = true;
     } else {
-        ess = std::atoi(value.c_str());  // as at start-up: an empty value switches the target off
+        reread_value(par_path, "ess", value, kMaxEss, ess);
     }
 
     if (getpatternvalue("length", par_path, value) < 0) {
@@ -54,11 +63,13 @@ int reread_proposed_length(const std::string& par_path, int current_length, int&
     }
     if (ess > 0) return current_length;
     int proposed = current_length;
-    if (!leading_int(value, proposed)) {
+    // An empty (half-typed) length is not taken either: it would end the chain.
+    if (value.empty()) {
         cprint("WARNING: value '%s' of %s in file %s is not a number, kept %d\n", value.c_str(), "length",
                par_path.c_str(), current_length);
         return current_length;
     }
+    if (!reread_value(par_path, "length", value, kMaxChainLength, proposed)) return current_length;
     if (proposed != current_length)
         cprint("\nlength of Markov chain changed into %d (%s)", proposed, datetime_text().c_str());
     return proposed;
@@ -101,9 +112,10 @@ int convergence_check(int length, int target, int lengthUDMax, const std::functi
     return clamp_to_user_maximum(length, lengthUDMax);
 }
 
-int length_at_thinning_boundary(const std::string& par_path, int sweep, int length, int& ess, int lengthUDMax)
+int length_at_thinning_boundary(const std::string& par_path, int sweep, int length, int& ess, int lengthUDMax,
+                                LengthRereadNotes* notes)
 {
-    const int proposed = reread_proposed_length(par_path, length, ess);
+    const int proposed = reread_proposed_length(par_path, length, ess, notes);
     return clamp_to_user_maximum(follow_proposed_length(length, proposed, sweep), lengthUDMax);
 }
 

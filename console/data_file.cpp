@@ -34,6 +34,7 @@ struct DataContext {
     std::vector<std::string_view> words;
     int n_write_gtp = 0;
     int n_founders = 0;
+    std::vector<int> line_of;   // data-file line (from 1, comments counted) of each individual
 };
 
 std::string str(std::string_view v) { return std::string(v); }
@@ -98,8 +99,8 @@ void check_duplicate(const DataContext& ctx, int i)
     if (it == ctx.index.end()) return;
     cprint("\nERROR: duplication of individual found!");
     cprint("\nName: %s", str(w[1]).c_str());
-    cprint("\nLine %-4d ", it->second + 1);
-    cprint("\nLine %-4d ", i + 1);
+    cprint("\nLine %-4d ", ctx.line_of[it->second]);
+    cprint("\nLine %-4d ", ctx.line_of[i]);
     for (std::size_t k = 0; k < 5 && k < w.size(); ++k) cprint(" %s ", str(w[k]).c_str());
     cprint("\nNow exiting Voskara");
     fatal_exit(1);
@@ -175,6 +176,7 @@ void read_nuisance_classes(const DataContext& ctx, Obs& o)
 {
     cprint("\nERROR: phenotype '%s' of individual %s (trait column %d) is not a number", str(word).c_str(),
            o.name.c_str(), column);
+    cprint("\n phenotypes are finite numbers below %g in magnitude", kMaxPhenotypeMagnitude);
     cprint("\n list it in 'misvalT' of the parameter file when it marks a missing value");
     cprint("\nNow exiting Voskara\n");
     fatal_exit(1);
@@ -231,10 +233,10 @@ void mark_genotype_writing_and_incidence(DataContext& ctx, int i, Obs& o)
     }
 }
 
-[[noreturn]] void negative_allele(std::string_view word, const Obs& o, const Mrkrlcs& m)
+[[noreturn]] void negative_allele(std::string_view word, const Obs& o, const Mrkrlcs& m, int line)
 {
-    cprint("\nERROR: allele '%s' of individual %s at marker %s is not a valid allele", str(word).c_str(),
-           o.name.c_str(), m.name.c_str());
+    cprint("\nERROR: allele '%s' of individual %s at marker %s (data file line %d) is not a valid allele",
+           str(word).c_str(), o.name.c_str(), m.name.c_str(), line);
     cprint("\n alleles are letters, positive numbers, '-' (missing) or the null-allele texts");
     cprint("\nNow exiting Voskara\n");
     fatal_exit(1);
@@ -243,7 +245,7 @@ void mark_genotype_writing_and_incidence(DataContext& ctx, int i, Obs& o)
 // A negative code that is not a null-allele text can only be a typing error.
 bool valid_allele(const AlleleCoder& coder, int code, std::string_view word)
 {
-    return code >= 0 || (code >= -2 && coder.is_null_text(word));
+    return code != kInvalidAllele && (code >= 0 || coder.is_null_text(word));
 }
 
 // Step 6.15.
@@ -262,8 +264,8 @@ void read_alleles(const DataContext& ctx, int i, const Obs& o)
             bool letter = false;
             const int a1 = ctx.coder.code(w1, letter);
             const int a2 = ctx.coder.code(w2, letter);
-            if (!valid_allele(ctx.coder, a1, w1)) negative_allele(w1, o, mk);
-            if (!valid_allele(ctx.coder, a2, w2)) negative_allele(w2, o, mk);
+            if (!valid_allele(ctx.coder, a1, w1)) negative_allele(w1, o, mk, ctx.line_of[i]);
+            if (!valid_allele(ctx.coder, a2, w2)) negative_allele(w2, o, mk, ctx.line_of[i]);
             mrk.allele1[locus][i] = a1;
             mrk.allele2[locus][i] = a2;
             if (letter) mk.letter_coded = 1;
@@ -276,7 +278,7 @@ void read_individual(DataContext& ctx, const std::string& line, int i)
     const int nw = split_words(line, ctx.words);
     if (nw != ctx.expected_words) {
         cprint("\nerror number of columns in %s: %d", par.datafile.c_str(), ctx.expected_words);
-        cprint(", line %d contains %d columns", i, nw);
+        cprint(", line %d contains %d columns", ctx.line_of[i], nw);
         cprint(" aborting\n");
         fatal_exit(1);
     }
@@ -350,15 +352,17 @@ void read_data_file()
 
     const std::string path = project_file(par.datafile);
     cprint("\n%s\n", path.c_str());
-    const std::vector<std::string> lines = load_significant_lines(path, MAXLENGTHLINE);
+    std::vector<int> numbers;
+    const std::vector<std::string> lines = load_significant_lines(path, MAXLENGTHLINE, numbers);
     if (!REDprint && !lines.empty()) {
         cprint("first_line\n%s\n", lines.front().c_str());
         cprint("last_line\n%s\n", lines.back().c_str());
     }
     const int n = static_cast<int>(lines.size());
-    const std::vector<int> order = order_pedigree(lines);
+    const std::vector<int> order = order_pedigree(lines, &numbers);
 
     DataContext ctx(par);
+    for (int k : order) ctx.line_of.push_back(numbers[k]);
     ctx.ncolN = std::max(par.n_nuis - 1, 0);
     build_phenotype_text(lines, order, kLeadingColumns + ctx.ncolN + par.ncolT);
     ctx.missing = missing_values(par.misvalT);

@@ -17,11 +17,15 @@ void read_data_file();
 
 // ---- pieces, exposed for the tests ----
 
+// Code of a word that is not an allele (the reader refuses it).
+inline constexpr int kInvalidAllele = -1000000;
+
 // Raw code of one allele word: "-" 0; the nullalleleP text -1; the
 // nullalleleC text -2; a single letter A C G T B (either case) 1..5 (sets
-// `letter`); a single N, * or - 0; anything else its integer value (0 when
-// not a number). A negative value that is not a null-allele text can only be
-// a typing error; the reader refuses it (see read_data_file).
+// `letter`); a single N, * or - 0; a whole number of 0 or more its value
+// (0 is a missing score). Any other word (other letters, "x", "4.7", "inf",
+// negative numbers, parent codes) gives kInvalidAllele: it can only be a
+// typing error or a shifted column, and the reader refuses it.
 int allele_code(std::string_view word, const std::string& null_putative, const std::string& null_confirmed,
                 bool& letter);
 
@@ -60,6 +64,10 @@ struct MissingValues {
 };
 // Splits misvalT; ten or more strings end the run.
 MissingValues missing_values(const std::string& misvalT);
+
+// Phenotypes are finite numbers below this magnitude, so that the sums of
+// squares over any number of individuals stay finite.
+inline constexpr double kMaxPhenotypeMagnitude = 1e100;
 
 // Phenotype word classification: true = missing. A word that is neither a
 // number nor a missing-value string ends the run (see read_data_file).

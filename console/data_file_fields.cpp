@@ -1,6 +1,7 @@
 // Field coding of the data file: allele words, missing-value strings,
 // phenotype words and the phenotype text kept for the pedigree-viewer export.
 #include <algorithm>
+#include <cmath>
 
 #include "console/data_file.h"
 #include "console/data_file_text.h"
@@ -8,6 +9,7 @@
 #include "core/state/version.h"
 #include "core/voskara.h"
 #include "textfile/fatal.h"
+#include "textfile/number_text.h"
 
 namespace vsk {
 
@@ -36,7 +38,10 @@ int allele_code(std::string_view word, const std::string& null_putative, const s
         default: break;
         }
     }
-    return int_value(word);
+    // Otherwise only a whole number of 0 or more ("0" is a missing score).
+    int value = 0;
+    if (whole_int(word, value) && value >= 0 && word.find_first_of("+ \t") == std::string_view::npos) return value;
+    return kInvalidAllele;
 }
 
 AlleleCoder::AlleleCoder(const std::string& null_putative, const std::string& null_confirmed)
@@ -78,7 +83,8 @@ bool phenotype_missing(std::string_view word, const MissingValues& missing, doub
     if (word == "-") return true;
     for (const std::string& m : missing.words)
         if (word == m) return true;
-    is_number = parse_real(word, value);
+    // Larger magnitudes would make the sums of squares of a trait overflow.
+    is_number = parse_real(word, value) && std::fabs(value) < kMaxPhenotypeMagnitude;
     if (!is_number) return false;
     for (std::size_t k = 0; k < missing.words.size(); ++k)
         if (missing.numeric[k] && value == missing.values[k]) return true;

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "core/voskara.h"
+#include "textfile/number_text.h"
 #include "textfile/textfile.h"
 
 namespace vsk {
@@ -35,6 +36,13 @@ std::vector<std::string> load_significant_lines(const std::string& path, int wid
 {
     std::vector<std::string> lines;
     copyfiletobuffer(path, lines, width, INT_MAX);
+    return lines;
+}
+
+std::vector<std::string> load_significant_lines(const std::string& path, int width, std::vector<int>& numbers)
+{
+    std::vector<std::string> lines;
+    copyfiletobuffer(path, lines, numbers, width, INT_MAX);
     return lines;
 }
 
@@ -88,10 +96,7 @@ double real_value(std::string_view word)
 bool parse_real(std::string_view word, double& value)
 {
     if (word.empty() || word.size() > kNumberText) return false;
-    std::string text(word);
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size() && !std::isnan(value) && !std::isinf(value);
+    return whole_real(word, value);
 }
 
 }  // namespace vsk

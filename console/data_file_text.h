@@ -17,6 +17,9 @@ std::string project_file(const std::string& name);
 // empty lines dropped). A missing file, or a line whose content reaches
 // `width` characters, ends the run with the text utilities' message.
 std::vector<std::string> load_significant_lines(const std::string& path, int width);
+// The same with each line's number in the file (from 1, comment lines
+// counted) in `numbers`.
+std::vector<std::string> load_significant_lines(const std::string& path, int width, std::vector<int>& numbers);
 
 // Splits a line into words separated by blanks, tabs, line ends or commas;
 // runs of separators count as one. A text ending in a separator yields an
@@ -31,7 +34,8 @@ int split_words(std::string_view line, std::vector<std::string_view>& words, int
 int int_value(std::string_view word);
 double real_value(std::string_view word);
 
-// Whole-word conversion: true only when the entire word is a number.
+// Whole-word conversion: true only when the entire word is a finite number
+// in decimal notation ("nan", "inf" and hexadecimal are not numbers).
 bool parse_real(std::string_view word, double& value);
 
 }  // namespace vsk

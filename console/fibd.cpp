@@ -104,25 +104,28 @@ void read_position(FibdCursor& cur, const FibdHeader& h, const FibdShape& shape,
     // A founder without a row is a cluster of its own.
     std::vector<int> founder_ref(static_cast<std::size_t>(founders));
     for (int f = 0; f < founders; ++f) founder_ref[f] = -(f + 1);
+    std::vector<std::vector<double>> as_read(static_cast<std::size_t>(shape.rows));
     for (int r = 0; r < shape.rows; ++r) {
         read_fibd_row(cur, r + 1, shape.words);
-        if (shape.pmatrix) ref[r] = int_value(cur.words[0]);
+        if (shape.pmatrix) ref[r] = whole_count(cur, 0);
         if (par.inbred == 0) outbred_not_supported(cur);
+        for (int w = shape.pmatrix ? 1 : 0; w < shape.words; ++w) as_read[r].push_back(fibd_probability(cur, w));
         const int f = r < static_cast<int>(h.founder.size()) ? h.founder[r] : -1;
         if (f < 0) continue;
         if (shape.pmatrix) {
             founder_ref[f] = ref[r];
-            for (int a = 0; a < pos.prob.cols(); ++a) pos.prob[2 * f][a] = pos.prob[2 * f + 1][a] = real_value(cur.words[a + 1]);
+            for (int a = 0; a < pos.prob.cols(); ++a) pos.prob[2 * f][a] = pos.prob[2 * f + 1][a] = as_read[r][a];
             continue;
         }
         for (int c = 0; c < h.nind; ++c) {
             const int g = h.founder[c];
             if (g < 0) continue;
-            const double v = real_value(cur.words[c]);
+            const double v = as_read[r][c];
             pos.prob[2 * f][2 * g] = pos.prob[2 * f][2 * g + 1] = v;
             pos.prob[2 * f + 1][2 * g] = pos.prob[2 * f + 1][2 * g + 1] = v;
         }
     }
+    if (!shape.pmatrix) check_symmetric(cur, as_read, "IBD matrix of position", k + 1);
     if (shape.pmatrix) {
         check_references(ref, k);
         p_clusters(pos, founder_ref, founders);
@@ -144,20 +147,25 @@ void read_relationships(const std::string& ped_path)
     cprint("%s\n", ped_path.c_str());
     FibdCursor cur;
     cur.path = ped_path;
-    cur.lines = load_significant_lines(ped_path, MAXLENGTHLINE);
+    cur.lines = load_significant_lines(ped_path, MAXLENGTHLINE, cur.numbers);
     FibdExpect expect;
     expect.nind = -1;
     expect.npos = 1;
     expect.inbred = par.inbred;
     const FibdHeader h = read_fibd_header(cur, expect);
     const int rows = (2 - par.inbred) * h.nind;
+    std::vector<std::vector<double>> as_read(static_cast<std::size_t>(rows));
     for (int r = 0; r < rows; ++r) {
         read_fibd_row(cur, r + 1, rows);
         if (par.inbred == 0) outbred_not_supported(cur);
+        for (int c = 0; c < rows; ++c) as_read[r].push_back(fibd_probability(cur, c));
+    }
+    check_symmetric(cur, as_read, "relationship matrix", 1);
+    for (int r = 0; r < rows; ++r) {
         const int f = h.founder[r];
         if (f < 0) continue;
         for (int c = 0; c < h.nind; ++c)
-            if (h.founder[c] >= 0) FIBDNRM[f][h.founder[c]] = 2.0 * real_value(cur.words[c]);
+            if (h.founder[c] >= 0) FIBDNRM[f][h.founder[c]] = 2.0 * as_read[r][c];
     }
 }
 
@@ -180,7 +188,7 @@ void read_fibd_file()
     cprint("READING FIBD\n");
     FibdCursor cur;
     cur.path = project_file(par.fibdfile);
-    cur.lines = load_significant_lines(cur.path, MAXLENGTHLINE);
+    cur.lines = load_significant_lines(cur.path, MAXLENGTHLINE, cur.numbers);
     std::size_t longest = 0;
     for (const std::string& l : cur.lines) longest = std::max(longest, l.size());
     cprint("%s (%d,%d)\n", cur.path.c_str(), static_cast<int>(cur.lines.size()), static_cast<int>(longest));

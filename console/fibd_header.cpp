@@ -1,5 +1,6 @@
 // FIBD and "PED" file header: keyword lines, individuals, positions.
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "console/data_file_text.h"
@@ -7,6 +8,7 @@
 #include "core/state/console.h"
 #include "core/state/records.h"
 #include "textfile/fatal.h"
+#include "textfile/number_text.h"
 
 namespace vsk {
 
@@ -19,7 +21,27 @@ constexpr int kRowsBefore = 49;
 constexpr int kRowsAfter = 13;
 
 const std::string& current_line(const FibdCursor& cur) { return cur.lines[cur.next - 1]; }
-int current_number(const FibdCursor& cur) { return static_cast<int>(cur.next); }
+int current_number(const FibdCursor& cur) { return fibd_line(cur); }
+
+[[noreturn]] void bad_word(const FibdCursor& cur, int k, const char* expectation)
+{
+    fibd_error_heading(cur);
+    cprint("\nline %d:%s", fibd_line(cur), current_line(cur).c_str());
+    cprint("\nitem %d ('%s') %s", k + 1, str(cur.words[k]).c_str(), expectation);
+    fibd_error_end();
+}
+
+}  // namespace
+
+// Word k of the last line as a whole number of 0 or more.
+int whole_count(const FibdCursor& cur, int k)
+{
+    int value = 0;
+    if (!whole_int(cur.words[k], value) || value < 0) bad_word(cur, k, "is not a whole number of 0 or more");
+    return value;
+}
+
+namespace {
 
 [[noreturn]] void wrong_count(const FibdCursor& cur, const char* expectation)
 {
@@ -54,7 +76,7 @@ int keyword_line(FibdCursor& cur, const char* keyword)
         cprint("\n\tInstead keyword was: %s", str(cur.words[0]).c_str());
         fibd_error_end();
     }
-    return int_value(cur.words[1]);
+    return whole_count(cur, 1);
 }
 
 [[noreturn]] void too_many_individuals()
@@ -115,13 +137,19 @@ void read_individuals(FibdCursor& cur, FibdHeader& h)
 void read_positions(FibdCursor& cur, FibdHeader& h, int npos)
 {
     if (fibd_next_line(cur) != 2) wrong_count(cur, "\nTwo strings were expected! (npos & its value)");
-    const int found = int_value(cur.words[1]);
+    const int found = whole_count(cur, 1);
     if (found != npos) inconsistent(cur, Value::Npos, found, npos);
     if (fibd_next_line(cur) != 3) wrong_count(cur, "\nThree strings were expected! (header on positions)");
     for (int k = 0; k < npos; ++k) {
         if (fibd_next_line(cur) != 3) wrong_count(cur, "\nThree strings were expected! (posnr\tchr\tposmap)");
-        h.chrom.push_back(int_value(cur.words[1]) - 1);
-        h.position.push_back(real_value(cur.words[2]));
+        int chrom = 0;
+        if (!whole_int(cur.words[1], chrom) || chrom < 1 || chrom > static_cast<int>(chr.size()) || !chr[chrom - 1].indiC)
+            bad_word(cur, 1, "is not the number of an analysed linkage group of the map (indiC 1)");
+        double position = 0.0;
+        if (!whole_real(cur.words[2], position) || position < 0.0)
+            bad_word(cur, 2, "is not a map position (a number of 0 or more)");
+        h.chrom.push_back(chrom - 1);
+        h.position.push_back(position);
     }
 }
 
@@ -132,11 +160,41 @@ void read_optional_inbred(FibdCursor& cur, int inbred)
     split_words(cur.lines[cur.next], words);
     if (words.size() != 2 || words[0] != "inbred") return;
     fibd_next_line(cur);
-    const int found = int_value(cur.words[1]);
+    const int found = whole_count(cur, 1);
     if (found != inbred) inconsistent(cur, Value::Inbred, found, inbred);
 }
 
 }  // namespace
+
+int fibd_line(const FibdCursor& cur)
+{
+    if (cur.next == 0) return 0;
+    return cur.next - 1 < cur.numbers.size() ? cur.numbers[cur.next - 1] : static_cast<int>(cur.next);
+}
+
+double fibd_probability(const FibdCursor& cur, int k)
+{
+    double value = 0.0;
+    if (!whole_real(cur.words[k], value) || value < 0.0 || value > 1.0)
+        bad_word(cur, k, "is not a probability (a number from 0 to 1)");
+    return value;
+}
+
+void check_symmetric(const FibdCursor& cur, const std::vector<std::vector<double>>& m, const char* label, int number)
+{
+    constexpr double kTolerance = 1e-9;
+    for (std::size_t r = 0; r < m.size(); ++r) {
+        for (std::size_t c = r + 1; c < m.size() && c < m[r].size(); ++c) {
+            if (std::fabs(m[r][c] - m[c][r]) <= kTolerance) continue;
+            fibd_error_heading(cur);
+            cprint("\nthe %s %d is not symmetric: row %d, column %d holds %g, row %d, column %d holds %g", label,
+                   number, static_cast<int>(r) + 1, static_cast<int>(c) + 1, m[r][c], static_cast<int>(c) + 1,
+                   static_cast<int>(r) + 1, m[c][r]);
+            cprint("\n(the matrix ends at line %d)", fibd_line(cur));
+            fibd_error_end();
+        }
+    }
+}
 
 void fibd_error_heading(const FibdCursor& cur) { cprint("\nERROR in interpretation of file %s", cur.path.c_str()); }
 
@@ -179,7 +237,7 @@ void read_fibd_row(FibdCursor& cur, int row, int expected)
     const int n = fibd_next_line(cur);
     if (n == expected) return;
     fibd_error_heading(cur);
-    cprint("\nnumber of strings not consistent on row %d", row);
+    cprint("\nnumber of strings not consistent on row %d (line %d)", row, fibd_line(cur));
     cprint("\nObserved no. %d", n);
     cprint("\nExpected no. %d", expected);
     const int k = static_cast<int>(cur.next) - 1;

@@ -11,6 +11,7 @@ namespace vsk {
 struct FibdCursor {
     std::string path;                       // as named in messages
     std::vector<std::string> lines;         // significant lines
+    std::vector<int> numbers;               // file line of each (from 1, comment lines counted)
     std::size_t next = 0;                   // next line (0-based)
     std::vector<std::string_view> words;    // words of the last line read
 };
@@ -48,5 +49,20 @@ FibdHeader read_fibd_header(FibdCursor& cur, const FibdExpect& expect);
 // Reads one matrix row (1-based `row` for messages) and checks its word
 // count against `expected`.
 void read_fibd_row(FibdCursor& cur, int row, int expected);
+
+// Word `k` of the last row read as a probability: a whole number from 0 to 1;
+// anything else is an interpretation error naming the line and column.
+double fibd_probability(const FibdCursor& cur, int k);
+
+// A matrix whose entry (r, c) differs from (c, r) is an interpretation error.
+// `label` says which matrix (position or relationship matrix) for messages.
+void check_symmetric(const FibdCursor& cur, const std::vector<std::vector<double>>& m, const char* label, int number);
+
+// Word `k` of the last row read as a whole number of 0 or more (else an
+// interpretation error).
+int whole_count(const FibdCursor& cur, int k);
+
+// File line of the last line read (from 1).
+int fibd_line(const FibdCursor& cur);
 
 }  // namespace vsk

@@ -22,6 +22,7 @@ struct PedLine {
     std::string_view name, p1, p2;
     int parent1 = kNoParent;      // 0-based line of the first parent
     int parent2 = kNoParent;      // 0-based line of the second parent, or kCodeParent
+    int file_line = 0;            // line in the data file (from 1, comment lines counted)
 };
 
 std::string text(std::string_view v) { return std::string(v); }
@@ -41,21 +42,22 @@ std::string text(std::string_view v) { return std::string(v); }
 }
 
 // Steps 2-4: words of every line, name lengths, unknown marks, single parents.
-std::vector<PedLine> parse_lines(const std::vector<std::string>& lines)
+std::vector<PedLine> parse_lines(const std::vector<std::string>& lines, const std::vector<int>* numbers)
 {
     std::vector<PedLine> ped(lines.size());
     std::vector<std::string_view> words;
     for (std::size_t j = 0; j < lines.size(); ++j) {
+        PedLine& p = ped[j];
+        p.file_line = numbers ? (*numbers)[j] : static_cast<int>(j) + 1;
         split_words(lines[j], words, 4);
         for (int c = 1; c <= 3 && c < static_cast<int>(words.size()); ++c)
-            if (words[c].size() > kMaxNameChars) names_too_long(static_cast<int>(j) + 1, words);
-        PedLine& p = ped[j];
+            if (words[c].size() > kMaxNameChars) names_too_long(p.file_line, words);
         p.name = words.size() > 1 ? words[1] : std::string_view();
         p.p1 = normalized_parent(words.size() > 2 ? words[2] : std::string_view("0"));
         p.p2 = normalized_parent(words.size() > 3 ? words[3] : std::string_view("0"));
     }
     for (std::size_t j = 0; j < ped.size(); ++j)
-        check_single_parent(ped[j].name, static_cast<int>(j) + 1, ped[j].p1, ped[j].p2);
+        check_single_parent(ped[j].name, ped[j].file_line, ped[j].p1, ped[j].p2);
     return ped;
 }
 
@@ -95,7 +97,7 @@ int resolve_parents(std::vector<PedLine>& ped, const NameIndex& index)
     for (std::size_t j = 0; j < ped.size(); ++j) {
         PedLine& p = ped[j];
         if (p.p1 == "0") continue;
-        p.parent1 = find_parent(index, p.p1, "1st", static_cast<int>(j) + 1);
+        p.parent1 = find_parent(index, p.p1, "1st", p.file_line);
         if (p.parent1 > static_cast<int>(j)) {
             log_disorder(log.get(), "1st", p.parent1 + 1, static_cast<int>(j) + 1, p);
             ++disorders;
@@ -108,7 +110,7 @@ int resolve_parents(std::vector<PedLine>& ped, const NameIndex& index)
             p.parent2 = kCodeParent;
             continue;
         }
-        p.parent2 = find_parent(index, p.p2, "2nd", static_cast<int>(j) + 1);
+        p.parent2 = find_parent(index, p.p2, "2nd", p.file_line);
         if (p.parent2 > static_cast<int>(j)) {
             log_disorder(log.get(), "2nd", p.parent2 + 1, static_cast<int>(j) + 1, p);
             ++disorders;
@@ -125,9 +127,9 @@ int resolve_parents(std::vector<PedLine>& ped, const NameIndex& index)
     bool on_cycle = false;
     for (int line : stack) {
         if (line == repeated) on_cycle = true;
-        if (on_cycle) cprint(" %s (line %d) ->", text(ped[line].name).c_str(), line + 1);
+        if (on_cycle) cprint(" %s (line %d) ->", text(ped[line].name).c_str(), ped[line].file_line);
     }
-    cprint(" %s (line %d)", text(ped[repeated].name).c_str(), repeated + 1);
+    cprint(" %s (line %d)", text(ped[repeated].name).c_str(), ped[repeated].file_line);
     cprint("\nNow exiting Voskara\n");
     fatal_exit(1);
 }
@@ -207,10 +209,10 @@ void write_sorted_data(const std::vector<std::string>& lines, const std::vector<
 
 }  // namespace
 
-std::vector<int> order_pedigree(const std::vector<std::string>& lines)
+std::vector<int> order_pedigree(const std::vector<std::string>& lines, const std::vector<int>* numbers)
 {
     File(std::fopen("pedsort.log", "w"));
-    std::vector<PedLine> ped = parse_lines(lines);
+    std::vector<PedLine> ped = parse_lines(lines, numbers);
     const NameIndex index = index_names(ped);
     std::vector<int> identity(lines.size());
     for (std::size_t j = 0; j < identity.size(); ++j) identity[j] = static_cast<int>(j);

@@ -20,6 +20,7 @@ namespace vsk {
 // second parent) and scanning again from there. That is a depth-first
 // placement of each line's unplaced ancestors before the line, computed
 // here in one pass with hash-map name lookups.
-std::vector<int> order_pedigree(const std::vector<std::string>& lines);
+// `numbers` (optional) holds each line's number in the file, for messages.
+std::vector<int> order_pedigree(const std::vector<std::string>& lines, const std::vector<int>* numbers = nullptr);
 
 }  // namespace vsk

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <string>
 
+#include "console/chain_length.h"
+
 namespace vsk {
 
 // Run-local values of the driver (everything else lives in the shared
@@ -17,6 +19,7 @@ struct RunState {
     double marker_distance = 0.0;    // average inter-marker distance (Morgan), set by the map reader
     bool run_post_processing = false;  // indicQTL below 2
     int viewer_exports = 0;          // last-sweep pedigree-viewer exports done (at most one per process)
+    LengthRereadNotes length_notes;  // what the re-reads of "length"/"ess" reported already
 };
 
 // Runs a whole analysis; returns the process exit code (fatal errors leave

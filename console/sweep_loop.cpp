@@ -83,7 +83,8 @@ void close_sweep(RunState& run, int t, int progress)
     if (at_multiple(t, par.thinning)) {
         PrintSamples();
         if (at_multiple(t, progress)) print_progress_report(par, t);
-        par.length = length_at_thinning_boundary(run.par_path, t, par.length, par.ess, par.lengthUDMax);
+        par.length =
+            length_at_thinning_boundary(run.par_path, t, par.length, par.ess, par.lengthUDMax, &run.length_notes);
     }
     if (convergence_check_due(t, par.length, par.indicQTL, par.ess)) par.length = check_convergence(par.length);
 }

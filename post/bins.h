@@ -16,11 +16,13 @@ inline constexpr double kGroupSpacing = 100.0;
 // Tolerance in cM for bin edges (positions are written to 0.01 cM at best).
 inline constexpr double kEdgeTolerance = 1e-6;
 
-// Position within its chromosome (Morgan) of a coded position.
+// Position within its chromosome (Morgan) of a coded position: the group
+// spacing is subtracted while the position is 98 or more, in one step, so
+// that a huge value read from a damaged sample file cannot loop.
 inline double within_chromosome(double coded)
 {
-    while (coded >= 98.0) coded -= kGroupSpacing;
-    return coded;
+    if (!(coded >= 98.0)) return coded;
+    return coded - (std::floor((coded - 98.0) / kGroupSpacing) + 1.0) * kGroupSpacing;
 }
 
 // Whole cM below a coded position, with the edge tolerance.

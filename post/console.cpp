@@ -62,13 +62,13 @@ void section_banner(const char* title)
 
 void exit_ruvane()
 {
-    rprint("\nNow exiting Ruvane(%s)", kVersion);
+    rprint("\nNow exiting Ruvane(%s)\n", kVersion);
     vsk::fatal_exit(1);
 }
 
 void abort_ruvane()
 {
-    rprint("\naborting Ruvane %s", kVersion);
+    rprint("\naborting Ruvane %s\n", kVersion);
     vsk::fatal_exit(1);
 }
 

@@ -102,6 +102,13 @@ bool read_samples(PostState& st, ShortSamples short_samples)
     const int T = p.n_traits;
     const int triangle = T * (T + 1) / 2;
     st.s.n_var_blocks = triangle > 0 ? (st.s.V() - T - 2) / triangle : 0;
+    // The values are T means, whole variance triangles and two gene counts:
+    // another width means the file was written for other traits.
+    if (triangle > 0 && (st.s.V() - T - 2 < 0 || (st.s.V() - T - 2) % triangle != 0)) {
+        rprint("\nERROR in reading file %s", st.path("genpar.out").c_str());
+        rprint("\n%d value columns do not form the means and variances of %d traits (see indiT)", st.s.V(), T);
+        exit_ruvane();
+    }
 
     bool any_zero = false;
     for (int v : p.indiN) any_zero = any_zero || v == 0;

@@ -12,6 +12,7 @@
 #include "post/console.h"
 #include "post/params.h"
 #include "textfile/fatal.h"
+#include "textfile/number_text.h"
 #include "textfile/textfile.h"
 
 namespace rvn {
@@ -20,14 +21,24 @@ namespace {
 
 constexpr double kGroupOffset = kGroupSpacing;
 
-std::vector<std::string> effective_lines(const std::string& path)
+// Positions within a group stay below 98 Morgan, as the analysis requires,
+// so that a coded position always names its own group.
+constexpr double kMaxPositionCentiMorgan = 9800.0;
+
+// Effective lines with their file line numbers (from 1, comments counted).
+std::vector<std::string> effective_lines(const std::string& path, std::vector<int>& numbers)
 {
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;
     std::string raw;
+    int number = 0;
+    numbers.clear();
     while (std::getline(in, raw)) {
+        ++number;
         std::string content = vsk::stripcomment(raw);
-        if (!content.empty()) lines.push_back(std::move(content));
+        if (content.empty()) continue;
+        lines.push_back(std::move(content));
+        numbers.push_back(number);
     }
     return lines;
 }
@@ -62,7 +73,7 @@ bool group_keyword(const std::string& word, int& changed)
     vsk::fatal_exit(1);
 }
 
-void read_group_header(const std::string& line, int line_no, const std::string& mapfile, ChromGroup& group)
+void read_group_header(const std::string& line, int line_no, const std::string& mapfile, int j, ChromGroup& group)
 {
     std::vector<std::string> items = split(line);
     if (items.size() != 2) {
@@ -75,24 +86,46 @@ void read_group_header(const std::string& line, int line_no, const std::string& 
     int changed = 0;
     if (!group_keyword(items[0], changed)) {
         rprint("\nincorrect name in mapfile: %s(%d)", items[0].c_str(), changed);
-        vsk::fatal_exit(1);
+        rprint("\n line %d of map file %s: the header of linkage group %d was expected", line_no, mapfile.c_str(),
+               j + 1);
+        exit_ruvane();
     }
     group.name = items[1];
 }
 
-MarkerPQ read_marker(const std::string& line, const std::string& mapfile, int group)
+[[noreturn]] void bad_marker(const std::string& mapfile, int line_no, int group, const std::string& marker,
+                             const char* problem, const std::string& word)
+{
+    rprint("\nERROR in map file %s, line %d, linkage group %d, marker %s:", mapfile.c_str(), line_no, group + 1,
+           marker.c_str());
+    rprint(" %s '%s'", problem, word.c_str());
+    exit_ruvane();
+}
+
+// A marker line; positions are whole decimal numbers of cM from 0 up to
+// below the group limit, in map order (not before `previous_cm`).
+MarkerPQ read_marker(const std::string& line, int line_no, const std::string& mapfile, int group, int m,
+                     double& previous_cm)
 {
     std::vector<std::string> items = split(line);
     if (items.size() < 2 || items.size() > 3) {
         rprint("\nerror number of columns in %s: %d", mapfile.c_str(), static_cast<int>(items.size()));
+        rprint(" (line %d)", line_no);
         rprint(" aborting\n");
         vsk::fatal_exit(1);
     }
+    double cm = 0.0;
+    if (!vsk::whole_real(items[1], cm) || cm < 0.0 || cm >= kMaxPositionCentiMorgan)
+        bad_marker(mapfile, line_no, group, items[0], "position (cM from 0 up to below 9800) is", items[1]);
+    if (m > 0 && cm < previous_cm) bad_marker(mapfile, line_no, group, items[0], "out of map order at", items[1]);
+    previous_cm = cm;
     MarkerPQ marker;
     marker.name = items[0];
     marker.group = group;
-    marker.pos = kGroupOffset * (group + 1) + std::strtod(items[1].c_str(), nullptr) * 0.01;
-    marker.weight = items.size() == 3 ? std::strtod(items[2].c_str(), nullptr) : 1.0;
+    marker.pos = kGroupOffset * (group + 1) + cm * 0.01;
+    marker.weight = 1.0;
+    if (items.size() == 3 && (!vsk::whole_real(items[2], marker.weight) || marker.weight < 0.0))
+        bad_marker(mapfile, line_no, group, items[0], "prior weight is not a number of 0 or more:", items[2]);
     return marker;
 }
 
@@ -139,7 +172,8 @@ void read_post_map(PostState& st)
         rprint("\nERROR: marker counts (nmrkrC) of %d linkage groups not in the parameter file", p.nchrom);
         abort_ruvane();
     }
-    const std::vector<std::string> lines = effective_lines(path);
+    std::vector<int> numbers;
+    const std::vector<std::string> lines = effective_lines(path, numbers);
     rprint("\nREADING MAP\n");
     rprint("%s\n", path.c_str());
     rprint("firstline\n%s\n", lines.empty() ? "" : lines.front().c_str());
@@ -151,12 +185,13 @@ void read_post_map(PostState& st)
     for (int j = 0; j < p.nchrom; ++j) {
         ChromGroup& g = st.groups[j];
         if (next >= lines.size()) map_ends_early(p.mapfile, j);
-        read_group_header(lines[next], static_cast<int>(next) + 1, p.mapfile, g);
+        read_group_header(lines[next], numbers[next], p.mapfile, j, g);
         ++next;
         g.included = j < static_cast<int>(p.indiC.size()) ? p.indiC[j] : 0;
+        double previous_cm = 0.0;
         for (int m = 0; m < p.nmrkrC[j]; ++m, ++next) {
             if (next >= lines.size()) map_ends_early(p.mapfile, j);
-            st.markers.push_back(read_marker(lines[next], p.mapfile, j));
+            st.markers.push_back(read_marker(lines[next], numbers[next], p.mapfile, j, m, previous_cm));
         }
         if (p.nmrkrC[j] > 0) {
             g.last_marker = static_cast<int>(st.markers.size()) - 1;

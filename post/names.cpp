@@ -62,7 +62,10 @@ void read_selection(PostState& st, const std::string& names_path)
         rprint("\nInconsistent number of names for individuals with genotypes");
         rprint("\nExpected number = %d (%s)", total, names_path.c_str());
         rprint("\nObserved #names = %d (%s)", static_cast<int>(lines.size()), path.c_str());
-        return;
+        // A selection that does not match the names cannot be applied, and
+        // dropping it silently would print every individual.
+        rprint("\nEdit %s to hold one line per name of %s, or remove it", path.c_str(), names_path.c_str());
+        exit_ruvane();
     }
     int selected = 0;
     for (int i = 0; i < total; ++i) {

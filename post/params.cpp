@@ -2,153 +2,201 @@
 #include "post/params.h"
 
 #include <cctype>
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
-#include <functional>
-#include <unordered_map>
+#include <string>
 #include <vector>
 
 #include "post/console.h"
 #include "textfile/fatal.h"
+#include "textfile/keyword_limits.h"
+#include "textfile/number_text.h"
 #include "textfile/textfile.h"
 
 namespace rvn {
 
 namespace {
 
-using Items = std::vector<std::string>;
+// Every keyword is found as the analysis finds it (the first word of a line,
+// the last such line counts, "nmrkrC" sets mrkrC) and its value converted by
+// the same number rule, so one parameter file never gives the two programs
+// different settings.
+class ParameterFile {
+public:
+    explicit ParameterFile(std::string path) : path_(std::move(path)) {}
 
-// Items of every non-empty line of the parameter file, in order.
-std::vector<Items> parameter_lines(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<Items> lines;
-    std::string raw;
-    Items items;
-    while (std::getline(in, raw)) {
-        std::string content = vsk::stripcomment(raw);
-        if (vsk::splititems(content, items, 1 << 30, 1 << 30) > 0) {
-            if (items.back().empty()) items.pop_back();
-            if (!items.empty()) lines.push_back(items);
-        }
+    // Value text behind the keyword; false when the keyword has no line.
+    bool value(const char* key, std::string& text) const { return vsk::getpatternvalue(key, path_, text) >= 1; }
+
+    // Items after the keyword's first word; false when it has no line.
+    bool items(const char* key, std::vector<std::string>& out) const
+    {
+        out.clear();
+        std::string line;
+        if (vsk::searchpattern(key, path_, line) < 0) return false;
+        std::vector<std::string> words;
+        vsk::splititems(vsk::stripcomment(line), words, 1 << 30, 1 << 30);
+        if (!words.empty() && words.back().empty()) words.pop_back();
+        if (!words.empty()) out.assign(words.begin() + 1, words.end());
+        return true;
     }
-    return lines;
-}
 
-int as_int(const std::string& text) { return std::atoi(text.c_str()); }
-double as_double(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+    int to_int(const char* key, const std::string& text) const
+    {
+        if (text.empty()) return 0;   // a keyword without a value reads 0
+        int v = 0;
+        const vsk::NumberText status = vsk::read_int_text(text, v);
+        check(key, text, status, [&] { return std::to_string(v); });
+        return v;
+    }
 
-// The count keywords, last occurrence wins (-1 when absent). A keyword
-// without a value reads as 0, as the analysis reads it.
-struct Counts {
-    int ncolT = -1;
-    int ncolN = -1;
-    int nchrom = -1;
-    bool ncolN_seen = false;
+    double to_double(const char* key, const std::string& text) const
+    {
+        if (text.empty()) return 0.0;
+        double v = 0.0;
+        const vsk::NumberText status = vsk::read_real_text(text, v);
+        check(key, text, status, [&] {
+            char shown[64];
+            std::snprintf(shown, sizeof shown, "%g", v);
+            return std::string(shown);
+        });
+        return v;
+    }
+
+    int int_or(const char* key, int fallback) const
+    {
+        std::string text;
+        return value(key, text) ? to_int(key, text) : fallback;
+    }
+
+    double double_or(const char* key, double fallback) const
+    {
+        std::string text;
+        return value(key, text) ? to_double(key, text) : fallback;
+    }
+
+    // A value outside [lowest, highest] ends the run, as in the analysis.
+    int bounded(const char* key, int value, int lowest, int highest) const
+    {
+        if (value >= lowest && value <= highest) return value;
+        rprint("\nERROR: value %d of %s in file %s is out of range: %d to %d are allowed", value, key, path_.c_str(),
+               lowest, highest);
+        abort_ruvane();
+    }
+
+    const std::string& path() const { return path_; }
+
+private:
+    template <class Shown>
+    void check(const char* key, const std::string& text, vsk::NumberText status, Shown shown) const
+    {
+        if (status == vsk::NumberText::not_a_number || status == vsk::NumberText::out_of_range) {
+            rprint("\nERROR: value '%s' of %s in file %s %s", text.c_str(), key, path_.c_str(),
+                   vsk::number_text_problem(status));
+            abort_ruvane();
+        }
+        if (status == vsk::NumberText::trailing)
+            rprint("\nWARNING: value '%s' of %s in file %s is a number followed by other text, read as %s",
+                   text.c_str(), key, path_.c_str(), shown().c_str());
+    }
+
+    std::string path_;
 };
-
-Counts read_counts(const std::vector<Items>& lines)
-{
-    Counts counts;
-    for (const Items& items : lines) {
-        const int value = items.size() > 1 ? as_int(items[1]) : 0;
-        if (items[0] == "ncolT") counts.ncolT = value;
-        if (items[0] == "ncolN") {
-            counts.ncolN = value;
-            counts.ncolN_seen = true;
-        }
-        if (items[0] == "nchrom") counts.nchrom = value;
-    }
-    return counts;
-}
 
 // The `count` values of a list keyword; a list shorter than its count is
 // fatal (the values behind it would be made up).
-std::vector<int> list_values(const Items& items, int count, const std::string& path)
+std::vector<int> list_values(const ParameterFile& file, const char* key, int count)
 {
-    if (static_cast<int>(items.size()) - 1 < count) {
-        rprint("\nERROR %s: %d values expected, %d found in %s", items[0].c_str(), count,
-               static_cast<int>(items.size()) - 1, path.c_str());
+    std::vector<std::string> items;
+    file.items(key, items);
+    if (static_cast<int>(items.size()) < count) {
+        rprint("\nERROR %s: %d values expected, %d found in %s", key, count, static_cast<int>(items.size()),
+               file.path().c_str());
         abort_ruvane();
     }
     std::vector<int> values(count);
-    for (int i = 0; i < count; ++i) values[i] = as_int(items[i + 1]);
+    for (int i = 0; i < count; ++i) values[i] = file.to_int(key, items[i]);
     return values;
 }
 
-void read_list(PostParams& p, const Items& items, const Counts& counts, const std::string& path)
+bool has_keyword(const ParameterFile& file, const char* key)
 {
-    const std::string& key = items[0];
-    if (key == "indiT") {
-        if (counts.ncolT == 0) {
-            rprint("\nERROR ncolT equals %d", counts.ncolT);
-            abort_ruvane();
-        }
-        if (counts.ncolT < 0) return;
-        p.indiT = list_values(items, counts.ncolT, path);
-        for (int i = 0; i < counts.ncolT; ++i)
-            if (p.indiT[i] > 1) rprint("\nerror in 'itraits[%d]', see %s", i + 1, path.c_str());
-    } else if (key == "indiN") {
-        if (counts.ncolN <= 0) return;
-        p.indiN = list_values(items, counts.ncolN, path);
-        for (int i = 0; i < counts.ncolN; ++i) {
+    std::string line;
+    return vsk::searchpattern(key, file.path(), line) >= 0;
+}
+
+// A switch outside its documented values: the message, then the run ends.
+[[noreturn]] void bad_switch(const char* format_name, int index, const std::string& path)
+{
+    rprint("\nerror in '%s[%d]', see %s", format_name, index + 1, path.c_str());
+    abort_ruvane();
+}
+
+void read_trait_and_nuisance_lists(PostParams& p, const ParameterFile& file)
+{
+    if (p.ncolT == 0 && has_keyword(file, "indiT")) {
+        rprint("\nERROR ncolT equals %d", p.ncolT);
+        abort_ruvane();
+    }
+    if (p.ncolT > 0) {
+        p.indiT = list_values(file, "indiT", p.ncolT);
+        for (int i = 0; i < p.ncolT; ++i)
+            if (p.indiT[i] != 0 && p.indiT[i] != 1) bad_switch("itraits", i, file.path());
+    }
+    if (p.ncolN > 0 && has_keyword(file, "indiN")) {
+        p.indiN = list_values(file, "indiN", p.ncolN);
+        for (int i = 0; i < p.ncolN; ++i) {
             const int v = p.indiN[i];
-            if (v != -1 && v != 0 && v != 1 && v != 3) rprint("\nerror in 'inuis[%d]', see %s", i + 1, path.c_str());
-        }
-    } else {  // indiC, nmrkrC, mrkrC
-        if (counts.nchrom == 0) {
-            rprint("\nERROR nchrom equals %d", counts.nchrom);
-            abort_ruvane();
-        }
-        if (counts.nchrom < 0) return;
-        std::vector<int> values = list_values(items, counts.nchrom, path);
-        if (key == "indiC") {
-            p.indiC = values;
-            for (int i = 0; i < counts.nchrom; ++i)
-                if (values[i] > 1) rprint("\nerror in 'ichrom[%d]', see %s", i + 1, path.c_str());
-        } else {
-            p.nmrkrC = values;
-            for (int i = 0; i < counts.nchrom; ++i)
-                if (values[i] < 0 || values[i] > 10000000) rprint("\nerror in 'mchrom[%d]', see %s", i + 1, path.c_str());
+            if (v < -1 || v > 3) bad_switch("inuis", i, file.path());
         }
     }
 }
 
-using Setter = std::function<void(PostParams&, const std::string&)>;
-
-const std::unordered_map<std::string, Setter>& scalar_keywords()
+void read_group_lists(PostParams& p, const ParameterFile& file)
 {
-    static const std::unordered_map<std::string, Setter> table = {
-        {"indicQTL", [](PostParams& p, const std::string& v) { p.indicQTL = as_int(v); }},
-        {"indicFPM", [](PostParams& p, const std::string& v) { p.indicFPM = as_int(v); }},
-        {"indicTIM", [](PostParams& p, const std::string& v) { p.indicTIM = as_int(v); }},
-        {"maximQTL", [](PostParams& p, const std::string& v) { p.maximQTL = as_int(v); }},
-        {"priorQTL", [](PostParams& p, const std::string& v) { p.priorQTL = as_double(v); }},
-        {"maximFPM", [](PostParams& p, const std::string& v) { p.maximFPM = as_int(v); }},
-        {"priorFPM", [](PostParams& p, const std::string& v) { p.priorFPM = as_double(v); }},
-        {"addGENE", [](PostParams& p, const std::string& v) { p.addGENE = as_int(v); }},
-        {"domGENE", [](PostParams& p, const std::string& v) { p.domGENE = as_int(v); }},
-        {"impGENE", [](PostParams& p, const std::string& v) { p.impGENE = as_int(v); }},
-        {"datafile", [](PostParams& p, const std::string& v) { p.datafile = v; }},
-        {"mapfile", [](PostParams& p, const std::string& v) { p.mapfile = v; }},
-        {"ncolN", [](PostParams& p, const std::string& v) { p.ncolN = as_int(v); }},
-        {"ncolT", [](PostParams& p, const std::string& v) { p.ncolT = as_int(v); }},
-        {"nchrom", [](PostParams& p, const std::string& v) { p.nchrom = as_int(v); }},
-        {"writeGTP",
-         [](PostParams& p, const std::string& v) {
-             p.writeGTP = v;
-             for (char& c : p.writeGTP) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-         }},
-        {"TprobMQTR", [](PostParams& p, const std::string& v) { p.TprobMQTR = as_double(v); }},
-        {"VARgroup", [](PostParams& p, const std::string& v) { p.VARgroup = as_int(v); }},
-        {"FormatMCMC", [](PostParams& p, const std::string& v) { p.FormatMCMC = as_int(v); }},
-    };
-    return table;
+    const bool any = has_keyword(file, "indiC") || has_keyword(file, "mrkrC");
+    if (p.nchrom == 0 && any) {
+        rprint("\nERROR nchrom equals %d", p.nchrom);
+        abort_ruvane();
+    }
+    if (p.nchrom <= 0) return;
+    if (has_keyword(file, "indiC")) {
+        p.indiC = list_values(file, "indiC", p.nchrom);
+        for (int i = 0; i < p.nchrom; ++i)
+            if (p.indiC[i] != 0 && p.indiC[i] != 1) bad_switch("ichrom", i, file.path());
+    }
+    if (has_keyword(file, "mrkrC")) {
+        p.nmrkrC = list_values(file, "mrkrC", p.nchrom);
+        for (int i = 0; i < p.nchrom; ++i)
+            if (p.nmrkrC[i] < 0 || p.nmrkrC[i] > vsk::kMaxMarkersPerGroup) bad_switch("mchrom", i, file.path());
+    }
 }
 
-bool is_list_keyword(const std::string& key)
+void read_scalars(PostParams& p, const ParameterFile& file)
 {
-    return key == "indiT" || key == "indiN" || key == "indiC" || key == "nmrkrC" || key == "mrkrC";
+    p.indicQTL = file.int_or("indicQTL", 0);
+    p.indicFPM = file.int_or("indicFPM", 0);
+    p.indicTIM = file.int_or("indicTIM", 0);
+    p.maximQTL = file.bounded("maximQTL", file.int_or("maximQTL", 0), 0, vsk::kMaxGeneSlots);
+    p.priorQTL = file.double_or("priorQTL", 0.0);
+    p.maximFPM = file.bounded("maximFPM", file.int_or("maximFPM", 0), 0, vsk::kMaxGeneSlots);
+    p.priorFPM = file.double_or("priorFPM", 0.0);
+    p.addGENE = file.int_or("addGENE", 0);
+    p.domGENE = file.int_or("domGENE", 0);
+    p.impGENE = file.int_or("impGENE", 0);
+    file.value("datafile", p.datafile);
+    file.value("mapfile", p.mapfile);
+    p.ncolN = file.bounded("ncolN", file.int_or("ncolN", -1), -1, vsk::kMaxListCount);
+    p.ncolT = file.bounded("ncolT", file.int_or("ncolT", -1), -1, vsk::kMaxListCount);
+    p.nchrom = file.bounded("nchrom", file.int_or("nchrom", -1), -1, vsk::kMaxListCount);
+    std::string gtp;
+    if (file.value("writeGTP", gtp)) {
+        for (char& c : gtp) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        p.writeGTP = gtp;
+    }
+    p.TprobMQTR = file.double_or("TprobMQTR", p.TprobMQTR);
+    p.VARgroup = file.int_or("VARgroup", 0);
+    p.FormatMCMC = file.int_or("FormatMCMC", 0);
 }
 
 void echo_parameters(const PostParams& p)
@@ -194,21 +242,19 @@ void GetVoskaraPar(PostState& st, const std::string& path)
     PostParams& p = st.par;
     p.addGENE = p.domGENE = p.impGENE = 0;
 
-    const std::vector<Items> lines = parameter_lines(path);
-    const Counts counts = read_counts(lines);
-    for (const Items& items : lines) {
-        const std::string& key = items[0];
-        if (is_list_keyword(key)) {
-            read_list(p, items, counts, path);
-            continue;
-        }
-        auto it = scalar_keywords().find(key);
-        if (it != scalar_keywords().end()) it->second(p, items.size() > 1 ? items[1] : std::string());
+    const ParameterFile file(path);
+    if (vsk::filerows(path) == 0) {
+        rprint("\nERROR: parameter file %s is empty", path.c_str());
+        exit_ruvane();
     }
+    read_scalars(p, file);
+    read_trait_and_nuisance_lists(p, file);
+    read_group_lists(p, file);
     if (p.TprobMQTR == 0.0) p.TprobMQTR = 0.05;
-    if (!counts.ncolN_seen) {
+    if (!has_keyword(file, "ncolN")) {
         rprint("\nerror in reading %s ncolT = %d", path.c_str(), p.ncolT);
-        vsk::fatal_exit(1);
+        rprint("\nkeyword 'ncolN' is not in the file");
+        exit_ruvane();
     }
     p.n_traits = 0;
     for (int v : p.indiT) p.n_traits += v;

@@ -77,11 +77,58 @@ int place_concise_rows(const std::string& path, const vsk::Table<double>& lead, 
     return INT_MAX;
 }
 
+// Slots of the QTL files: maximQTL must be at least 1 with the QTL model on.
+void require_slots(const PostState& st, const std::string& path)
+{
+    if (st.par.maximQTL >= 1) return;
+    reading_error(path);
+    rprint("\nmaximQTL is %d in the parameter file: the QTL model needs at least one slot", st.par.maximQTL);
+    exit_ruvane();
+}
+
+// Every sparse row starts with the number of slots and of traits it was
+// written for; both must be the parameter file's.
+void check_sparse_lead(const vsk::Table<double>& lead, const PostState& st, const std::string& path)
+{
+    for (int r = 0; r < lead.rows(); ++r) {
+        if (lead[r][0] == st.par.maximQTL && lead[r][1] == st.par.n_traits) continue;
+        reading_error(path);
+        rprint("\nsample %d was written for %g QTL slots and %g traits, the parameter file gives maximQTL %d and %d traits",
+               r + 1, lead[r][0], lead[r][1], st.par.maximQTL, st.par.n_traits);
+        exit_ruvane();
+    }
+}
+
+// A concise file places its rows by iteration, so genpar.out must hold the
+// samples from the first on: sample r is iteration (r + 1) x thinning.
+void check_genpar_aligned(const PostState& st, const std::string& path)
+{
+    const int thin = st.s.thin_step;
+    for (int r = 0; r < st.s.n() && thin > 0; ++r) {
+        if (static_cast<long long>(st.s.iteration[r]) == static_cast<long long>(r + 1) * thin) continue;
+        reading_error(path);
+        rprint("\nsample %d of genpar.out is iteration %d, not %lld: genpar.out no longer lines up with the QTL rows",
+               r + 1, st.s.iteration[r], static_cast<long long>(r + 1) * thin);
+        rprint("\n(were the first samples of genpar.out cut?)");
+        exit_ruvane();
+    }
+}
+
 void read_qtl_sparse(PostState& st, const std::string& path)
 {
     SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL VARIABLES", true, false);
     require_min_samples(shape);
     check_row_counts("genpar.out", st.s.n(), "iqtl.out", shape.rows);
+    require_slots(st, path);
+    if (shape.cols < 2) {
+        reading_error(path);
+        rprint("\n%d columns are too few for a QTL sample", shape.cols);
+        exit_ruvane();
+    }
+    vsk::Table<double> lead;
+    vsk::Table<signed char> unused;
+    read_sample_rows_split(path, SampleFileShape{shape.found, shape.rows, 2}, 2, lead, unused);
+    check_sparse_lead(lead, st, path);
     read_sample_rows(path, shape, 2, st.s.qtl);
     const int Q = st.par.maximQTL, T = st.par.n_traits;
     const int columns = st.s.qtl.cols();
@@ -97,6 +144,8 @@ void read_qtl_sparse(PostState& st, const std::string& path)
 void read_qtl_concise(PostState& st, const std::string& path)
 {
     SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL VARIABLES", true, false);
+    require_slots(st, path);
+    check_genpar_aligned(st, path);
     vsk::Table<double> rows;
     read_sample_rows(path, shape, 0, rows);
     const int Q = st.par.maximQTL, T = st.par.n_traits, n = st.s.n();
@@ -132,8 +181,14 @@ void read_qtl_genotypes_sparse(PostState& st, const std::string& path)
     SampleFileShape shape = open_sample_file(path, "READ SAMPLES ON QTL GENOTYPES", true, false);
     require_min_samples(shape);
     check_row_counts("iqtl.out", st.s.qtl.rows(), "gqtl.out", shape.rows);
+    require_slots(st, path);
     read_sample_rows(path, shape, 0, st.s.qtl_geno);
     st.s.geno_per_slot = st.s.qtl_geno.cols() / st.par.maximQTL;
+    if (st.s.geno_per_slot * st.par.maximQTL != st.s.qtl_geno.cols()) {
+        reading_error(path);
+        rprint("\n%d genotype columns do not form %d QTL slots (maximQTL)", st.s.qtl_geno.cols(), st.par.maximQTL);
+        exit_ruvane();
+    }
 }
 
 void read_qtl_genotypes_concise(PostState& st, const std::string& path)
@@ -182,6 +237,12 @@ void read_qtl_cohorts(PostState& st)
                        st.s.qtl_coh);
     const int per_sample = st.par.maximQTL * st.par.n_traits;
     st.s.coh_per_slot = per_sample > 0 ? st.s.qtl_coh.cols() / per_sample : 0;
+    if (per_sample > 0 && st.s.coh_per_slot * per_sample != st.s.qtl_coh.cols()) {
+        reading_error(st.path("cohqtl.out"));
+        rprint("\n%d columns do not form %d QTL slots of %d traits", st.s.qtl_coh.cols(), st.par.maximQTL,
+               st.par.n_traits);
+        exit_ruvane();
+    }
     st.s.has_qtl_coh = true;
 }
 

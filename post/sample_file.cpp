@@ -34,6 +34,7 @@ public:
     {
         ssize_t got;
         while ((got = getline(&buffer_, &capacity_, file_)) >= 0) {
+            ++line_;
             begin = buffer_;
             end = buffer_ + got;
             cut_comment(begin, end);
@@ -43,6 +44,9 @@ public:
         }
         return false;
     }
+
+    // File line (from 1, comment lines counted) of the last line read.
+    int line() const { return line_; }
 
 private:
     static void cut_comment(const char* begin, const char*& end)
@@ -58,6 +62,7 @@ private:
     std::FILE* file_;
     char* buffer_ = nullptr;
     std::size_t capacity_ = 0;
+    int line_ = 0;
 };
 
 // Calls item(first, last) for every item of the text; returns the count.
@@ -138,11 +143,11 @@ bool last_item_cut(const std::string& last_line, const std::string& previous_lin
     return expected > 0 && found >= 0 && found < expected;
 }
 
-void bad_item(const std::string& path, const char* a, const char* b, int row, int col)
+void bad_item(const std::string& path, const char* a, const char* b, int line, int col)
 {
     rprint("\nERROR in reading file %s", path.c_str());
-    rprint("\nitem '%.*s' at row %d, column %d is not a valid value", static_cast<int>(b - a), a, row, col + 1);
-    vsk::fatal_exit(1);
+    rprint("\nitem '%.*s' at line %d, column %d is not a valid value", static_cast<int>(b - a), a, line, col + 1);
+    exit_ruvane();
 }
 
 // Columns below lead_cols go to `lead` (when given), the others to `rest`.
@@ -164,9 +169,9 @@ void fill_rows(const std::string& path, const SampleFileShape& shape, int lead_c
         int c = 0;
         for_each_item(begin, end, [&](const char* a, const char* b) {
             if (c < lead_cols) {
-                if (lead_row && !parse_number(a, b, lead_row[c])) bad_item(path, a, b, r, c);
+                if (lead_row && !parse_number(a, b, lead_row[c])) bad_item(path, a, b, reader.line(), c);
             } else if (c < shape.cols) {
-                if (!parse_number(a, b, row[c - lead_cols])) bad_item(path, a, b, r, c);
+                if (!parse_number(a, b, row[c - lead_cols])) bad_item(path, a, b, reader.line(), c);
             }
             ++c;
         });
@@ -191,6 +196,7 @@ SampleFileShape measure_sample_file(const std::string& path)
         if (rows == 0) shape.cols = items;
         if (items != shape.cols && shape.bad_row < 0) {
             shape.bad_row = rows;
+            shape.bad_line = reader.line();
             shape.bad_cols = items;
         }
         previous_items = last_items;
@@ -211,6 +217,7 @@ SampleFileShape measure_sample_file(const std::string& path)
         shape.cut_items = last_items;
         shape.rows = rows - 1;
         shape.bad_row = -1;
+        shape.bad_line = 0;
         shape.bad_cols = 0;
     }
     return shape;

@@ -16,6 +16,7 @@ struct SampleFileShape {
     int rows = 0;            // complete data rows (a cut last row excluded)
     int cols = 0;            // items of the first row
     int bad_row = -1;        // first row (from 0) whose width differs, -1 if none
+    int bad_line = 0;        // its line in the file (from 1, comment lines counted)
     int bad_cols = 0;        // its number of items
     bool last_row_cut = false;
     int cut_items = 0;       // items of the cut row
@@ -29,7 +30,7 @@ SampleFileShape measure_sample_file(const std::string& path);
 
 // Reads the first shape.rows data rows into `table` (shape.rows x shape.cols),
 // dropping `skip_cols` leading columns. An item that is not a number prints
-// its message and leaves with exit code 1.
+// its message (with its file line) and leaves with exit code 1.
 void read_sample_rows(const std::string& path, const SampleFileShape& shape, int skip_cols,
                       vsk::Table<double>& table);
 void read_sample_rows(const std::string& path, const SampleFileShape& shape, int skip_cols,

@@ -24,8 +24,9 @@ SampleFileShape open_sample_file(const std::string& path, const char* title, boo
                shape.cut_items, shape.cols);
     if (shape.bad_row >= 0) {
         rprint("\nERROR in reading file %s", path.c_str());
-        rprint("\ninconsistent no. of columns (%d)at row %d", shape.bad_cols, shape.bad_row);
-        rprint("\nexpected no. of columns = %d\n\nAborting Voskara", shape.cols);
+        rprint("\ninconsistent no. of columns (%d)at row %d (line %d of the file)", shape.bad_cols, shape.bad_row,
+               shape.bad_line);
+        rprint("\nexpected no. of columns = %d\n\nAborting Ruvane\n", shape.cols);
         vsk::fatal_exit(1);
     }
     return shape;
@@ -69,7 +70,7 @@ bool read_genpar(PostState& st, ShortSamples mode)
     }
     if (shape.cols < 2) {
         rprint("\nERROR in reading file %s", path.c_str());
-        rprint("\nexpected no. of columns = %d\n\nAborting Voskara", 2);
+        rprint("\nexpected no. of columns = %d\n\nAborting Ruvane\n", 2);
         vsk::fatal_exit(1);
     }
     vsk::Table<double> values;

@@ -104,15 +104,19 @@ static int filewidth_unguarded(const std::string& path)
 }
 
 static long copyfiletobuffer_unguarded(const std::string& path, std::vector<std::string>& lines, int width,
-                                       int rows)
+                                       int rows, std::vector<int>* numbers)
 {
     std::ifstream in = open_or_die(path, "copyfiletobuffer");
     lines.clear();
+    if (numbers) numbers->clear();
     std::string line;
     long copied = 0;
+    int number = 0;
     while (next_line(in, line)) {
+        ++number;
         std::string content = stripcomment(line);
         if (content.empty()) continue;
+        if (numbers) numbers->push_back(number);
         if (static_cast<int>(lines.size()) >= rows) {
             std::printf("Error copyfiletobuffer() rows > %d\n", rows);
             fatal_exit(1);
@@ -319,7 +323,13 @@ int filewidth(const std::string& path)
 
 long copyfiletobuffer(const std::string& path, std::vector<std::string>& lines, int width, int rows)
 {
-    return with_buffers([&] { return copyfiletobuffer_unguarded(path, lines, width, rows); });
+    return with_buffers([&] { return copyfiletobuffer_unguarded(path, lines, width, rows, nullptr); });
+}
+
+long copyfiletobuffer(const std::string& path, std::vector<std::string>& lines, std::vector<int>& numbers, int width,
+                      int rows)
+{
+    return with_buffers([&] { return copyfiletobuffer_unguarded(path, lines, width, rows, &numbers); });
 }
 
 int searchpattern(std::string_view keyword, const std::string& path, std::string& line)

@@ -31,6 +31,10 @@ int filewidth(const std::string& path);
 // `lines` (cleared first). A line beyond `rows`, or one whose content is
 // `width` characters or more, is fatal. Returns the characters copied.
 long copyfiletobuffer(const std::string& path, std::vector<std::string>& lines, int width, int rows);
+// The same, also giving each copied line's number in the file (from 1,
+// comment and empty lines counted), so messages can point at the line.
+long copyfiletobuffer(const std::string& path, std::vector<std::string>& lines, std::vector<int>& numbers, int width,
+                      int rows);
 
 // Keyword line lookup. A line (cut at its first ";" or newline) matches when
 // the keyword's first occurrence lies in the line's first word and either is

@@ -2,7 +2,8 @@
 # Installs what a fresh Debian machine lacks to build and test the project:
 # a C++ compiler, CMake, make and GoogleTest, and Debian's chromium for the
 # test that renders the HTML report (that test is skipped where chromium
-# cannot be installed). Does nothing when all are there.
+# cannot be installed); with the argument "fuzz" also clang (libFuzzer) for
+# fuzz/run.sh. Does nothing when all are there.
 set -euo pipefail
 
 missing=()
@@ -10,6 +11,7 @@ command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+if [ "${1:-}" = "fuzz" ]; then command -v clang++ >/dev/null 2>&1 || missing+=(clang); fi
 { [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || ls /usr/lib/*/libgtest.a >/dev/null 2>&1 || [ -f /usr/lib/libgtest.a ]; } || missing+=(libgtest-dev)
 
 browser_missing=0

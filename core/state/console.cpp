@@ -27,7 +27,7 @@ void cprint(const char* format, ...)
     va_end(args);
 }
 
-void print_aborting() { cprint("\nAborting Voskara (%s,%s)", kVersion, kVersionDate); }
+void print_aborting() { cprint("\nAborting Voskara (%s,%s)\n", kVersion, kVersionDate); }
 
 void abort_voskara()
 {

@@ -22,7 +22,8 @@ VOSKARA_API bool console_chosen();
 VOSKARA_API void cprint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The common tail of fatal library messages:
-// "\nAborting Voskara (0.99130,16.FEB.2016)".
+// "\nAborting Voskara (0.99130,16.FEB.2016)\n" (the line is ended, so a shell
+// prompt starts on a line of its own).
 VOSKARA_API void print_aborting();
 
 // Prints the aborting line, then leaves through the fatal path (exit code 1).

@@ -2,11 +2,13 @@
 // / absent / mandatory handling and the messages that go with it.
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "core/state/console.h"
 #include "core/state/parameters.h"
+#include "textfile/number_text.h"
 #include "textfile/textfile.h"
 
 namespace vsk {
@@ -54,15 +56,56 @@ int checked_items(const ParamContext& ctx, const char* key, const std::string& v
     abort_voskara();
 }
 
-int to_int(const std::string& text)
+namespace {
+
+// A value that is not a number at all, or does not fit its type, is refused
+// with a message naming the keyword; a number followed by other text keeps
+// the number part with a deferred warning.
+[[noreturn]] void refuse_value(const ParamContext& ctx, const char* key, const std::string& text, NumberText status)
 {
-    long v = std::strtol(text.c_str(), nullptr, 10);
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<int>(v);
+    cprint("\nERROR: value '%s' of %s in file %s %s", text.c_str(), key, ctx.name.c_str(), number_text_problem(status));
+    abort_voskara();
 }
 
-double to_real(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+void warn_trailing(ParamContext& ctx, const char* key, const std::string& text, const std::string& read_as)
+{
+    ctx.deferred.add("\nWARNING: value '%s' of %s in file %s is a number followed by other text, read as %s",
+                     text.c_str(), key, ctx.name.c_str(), read_as.c_str());
+}
+
+}  // namespace
+
+int to_int(ParamContext& ctx, const char* key, const std::string& text)
+{
+    if (text.empty()) return 0;   // a keyword without a value reads 0
+    int value = 0;
+    const NumberText status = read_int_text(text, value);
+    if (status == NumberText::not_a_number || status == NumberText::out_of_range) refuse_value(ctx, key, text, status);
+    if (status == NumberText::trailing) warn_trailing(ctx, key, text, std::to_string(value));
+    return value;
+}
+
+double to_real(ParamContext& ctx, const char* key, const std::string& text)
+{
+    if (text.empty()) return 0.0;
+    double value = 0.0;
+    const NumberText status = read_real_text(text, value);
+    if (status == NumberText::not_a_number || status == NumberText::out_of_range) refuse_value(ctx, key, text, status);
+    if (status == NumberText::trailing) {
+        char shown[64];
+        std::snprintf(shown, sizeof shown, "%g", value);
+        warn_trailing(ctx, key, text, shown);
+    }
+    return value;
+}
+
+int in_range(const ParamContext& ctx, const char* key, int value, int lowest, int highest)
+{
+    if (value >= lowest && value <= highest) return value;
+    cprint("\nERROR: value %d of %s in file %s is out of range: %d to %d are allowed", value, key, ctx.name.c_str(),
+           lowest, highest);
+    abort_voskara();
+}
 
 void missing_mandatory(const ParamContext& ctx, const char* key)
 {
@@ -70,18 +113,18 @@ void missing_mandatory(const ParamContext& ctx, const char* key)
     abort_voskara();
 }
 
-int mandatory_int(const ParamContext& ctx, const char* key)
+int mandatory_int(ParamContext& ctx, const char* key)
 {
     std::string value;
     if (!read_value(ctx.path, key, value)) missing_mandatory(ctx, key);
-    return to_int(value);
+    return to_int(ctx, key, value);
 }
 
-double mandatory_real(const ParamContext& ctx, const char* key)
+double mandatory_real(ParamContext& ctx, const char* key)
 {
     std::string value;
     if (!read_value(ctx.path, key, value)) missing_mandatory(ctx, key);
-    return to_real(value);
+    return to_real(ctx, key, value);
 }
 
 void warn_absent(ParamContext& ctx, const char* key)
@@ -92,7 +135,7 @@ void warn_absent(ParamContext& ctx, const char* key)
 int optional_int(ParamContext& ctx, const char* key, int fallback)
 {
     std::string value;
-    if (read_value(ctx.path, key, value)) return to_int(value);
+    if (read_value(ctx.path, key, value)) return to_int(ctx, key, value);
     warn_absent(ctx, key);
     return fallback;
 }
@@ -100,21 +143,21 @@ int optional_int(ParamContext& ctx, const char* key, int fallback)
 double optional_real(ParamContext& ctx, const char* key, double fallback)
 {
     std::string value;
-    if (read_value(ctx.path, key, value)) return to_real(value);
+    if (read_value(ctx.path, key, value)) return to_real(ctx, key, value);
     warn_absent(ctx, key);
     return fallback;
 }
 
-int silent_int(const ParamContext& ctx, const char* key, int fallback)
+int silent_int(ParamContext& ctx, const char* key, int fallback)
 {
     std::string value;
-    return read_value(ctx.path, key, value) ? to_int(value) : fallback;
+    return read_value(ctx.path, key, value) ? to_int(ctx, key, value) : fallback;
 }
 
-double silent_real(const ParamContext& ctx, const char* key, double fallback)
+double silent_real(ParamContext& ctx, const char* key, double fallback)
 {
     std::string value;
-    return read_value(ctx.path, key, value) ? to_real(value) : fallback;
+    return read_value(ctx.path, key, value) ? to_real(ctx, key, value) : fallback;
 }
 
 void check_text_length(const ParamContext& ctx, const char* key, const std::string& value, int max_length)

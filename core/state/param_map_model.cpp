@@ -9,7 +9,7 @@ namespace vsk {
 
 namespace {
 
-std::vector<int> group_list(const ParamContext& ctx, const char* key, int nchrom, bool leading_newline)
+std::vector<int> group_list(ParamContext& ctx, const char* key, int nchrom, bool leading_newline)
 {
     std::string text;
     if (!read_list(ctx.path, key, text)) missing_mandatory(ctx, key);
@@ -21,7 +21,7 @@ std::vector<int> group_list(const ParamContext& ctx, const char* key, int nchrom
         abort_voskara();
     }
     std::vector<int> values;
-    for (const std::string& item : items) values.push_back(to_int(item));
+    for (const std::string& item : items) values.push_back(to_int(ctx, key, item));
     return values;
 }
 
@@ -30,9 +30,9 @@ void check_marker_counts(const ParamContext& ctx, Par& p)
     constexpr long long kCap = 4LL * kMaxItems;   // far beyond any data line; keeps the sum in range
     long long markers = 0, on_line = 0;
     for (int g = 0; g < p.nchrom; ++g) {
-        if (ctx.mrkrC[g] < 0) {
-            cprint("\nERROR: %s holds a negative number of markers (%d) for group %d in %s", "mrkrC", ctx.mrkrC[g],
-                   g + 1, ctx.name.c_str());
+        if (ctx.mrkrC[g] < 0 || ctx.mrkrC[g] > kMaxMarkersPerGroup) {
+            cprint("\nERROR: %s holds a negative or too large number of markers (%d) for group %d in %s", "mrkrC",
+                   ctx.mrkrC[g], g + 1, ctx.name.c_str());
             abort_voskara();
         }
         const long long group_markers = static_cast<long long>(ctx.indiC[g]) * ctx.mrkrC[g];
@@ -87,7 +87,7 @@ void read_priorh2QTL(ParamContext& ctx, Par& p)
         p.priorh2QTL = 0.3;
         return;
     }
-    p.priorh2QTL = to_real(value);
+    p.priorh2QTL = to_real(ctx, key, value);
     if (!(p.priorh2QTL > 0.0 && p.priorh2QTL < 1.0)) {
         cprint("\nERROR: Value incorrect! (=%.2lf)", p.priorh2QTL);
         cprint("\nFile '%s'\nVar  '%s'", ctx.name.c_str(), key);
@@ -115,7 +115,7 @@ std::vector<double> prior_matrix(ParamContext& ctx, const Par& p, const char* ke
         cprint("\nObserved number of input values: %d", n);
         abort_voskara();
     }
-    for (const std::string& item : items) values.push_back(to_real(item));
+    for (const std::string& item : items) values.push_back(to_real(ctx, key, item));
     return values;
 }
 
@@ -123,8 +123,9 @@ std::vector<double> prior_matrix(ParamContext& ctx, const Par& p, const char* ke
 
 void read_linkage_group_keywords(ParamContext& ctx, Par& p)
 {
-    p.nchrom = mandatory_int(ctx, "nchrom");
+    p.nchrom = in_range(ctx, "nchrom", mandatory_int(ctx, "nchrom"), 0, kMaxItems);
     ctx.indiC = group_list(ctx, "indiC", p.nchrom, false);
+    for (int v : ctx.indiC) in_range(ctx, "indiC", v, 0, 1);
     ctx.mrkrC = group_list(ctx, "mrkrC", p.nchrom, true);
     check_marker_counts(ctx, p);
 }
@@ -132,10 +133,10 @@ void read_linkage_group_keywords(ParamContext& ctx, Par& p)
 void read_model_keywords(ParamContext& ctx, Par& p)
 {
     p.indicQTL = mandatory_int(ctx, "indicQTL");
-    p.maximQTL = mandatory_int(ctx, "maximQTL");
+    p.maximQTL = in_range(ctx, "maximQTL", mandatory_int(ctx, "maximQTL"), 0, kMaxGeneSlots);
     p.priorQTL = mandatory_real(ctx, "priorQTL");
     p.indicFPM = mandatory_int(ctx, "indicFPM");
-    p.maximFPM = mandatory_int(ctx, "maximFPM");
+    p.maximFPM = in_range(ctx, "maximFPM", mandatory_int(ctx, "maximFPM"), 0, kMaxGeneSlots);
     p.priorFPM = mandatory_real(ctx, "priorFPM");
     p.indicTIM = mandatory_int(ctx, "indicTIM");
     ctx.TIMnumrm = silent_int(ctx, "TIMnumrm", 0);

@@ -8,6 +8,7 @@
 
 #include "core/state/console.h"
 #include "core/state/parameters.h"
+#include "textfile/number_text.h"
 
 namespace vsk {
 
@@ -64,14 +65,14 @@ void read_writeNRM(ParamContext& ctx, Par& p)
 int flag_in_range(int value, int highest) { return (value >= 0 && value <= highest) ? value : 0; }
 
 // Debug flags: an absent one prints a single blank at once.
-int debug_flag(const ParamContext& ctx, const char* key, int highest)
+int debug_flag(ParamContext& ctx, const char* key, int highest)
 {
     std::string value;
     if (!read_value(ctx.path, key, value)) {
         cprint(" ");
         return 0;
     }
-    return flag_in_range(to_int(value), highest);
+    return flag_in_range(to_int(ctx, key, value), highest);
 }
 
 std::string null_allele_text(ParamContext& ctx, const char* key, const std::string& fallback)
@@ -95,15 +96,14 @@ int read_seed(ParamContext& ctx)
         warn_absent(ctx, key);
         return kDefaultSeed;
     }
-    errno = 0;
-    long seed = std::strtol(value.c_str(), nullptr, 10);
-    if (errno == ERANGE || seed > INT_MAX || seed < INT_MIN) {
+    int seed = 0;
+    if (read_int_text(value, seed) == NumberText::out_of_range) {
         cprint("\nERROR: Overflow condition occurred on %s.\n", key);
         cprint("\n Decrease value in file %s", ctx.name.c_str());
         cprint("\n - Suggestion: Value must have less than 10 digits. -");
         abort_voskara();
     }
-    return static_cast<int>(seed);
+    return to_int(ctx, key, value);
 }
 
 }  // namespace
@@ -115,7 +115,7 @@ void read_output_keywords(ParamContext& ctx, Par& p)
     p.maxnwrtNUI = optional_int(ctx, "maxnwrtNUI", 0);
     ctx.REDprint = flag_in_range(silent_int(ctx, "REDprint", 0), 1);
     ctx.VARgroup = flag_in_range(silent_int(ctx, "VARgroup", 0), 1);
-    p.absorbFP = optional_int(ctx, "absorbFP", 0);
+    p.absorbFP = in_range(ctx, "absorbFP", optional_int(ctx, "absorbFP", 0), 0, 1);
     p.nullalleleP = null_allele_text(ctx, "nullalleleP", "$");
     p.nullalleleC = null_allele_text(ctx, "nullalleleC", "$$");
     ctx.RJSdebug = debug_flag(ctx, "RJSdebug", 1);

@@ -139,7 +139,8 @@ int largest_allele_count(const ScanTally& tally)
     return largest;
 }
 
-// Splits and checks every data line; `line` counts data lines only.
+// Splits and checks every data line; `line` counts the file's lines
+// (comment and empty lines included), as an editor shows them.
 void scan_lines(const Par& p, const std::string& path, int expected,
                 int first_allele, ScanTally& tally)
 {
@@ -149,9 +150,9 @@ void scan_lines(const Par& p, const std::string& path, int expected,
     const std::array<int, 256> shorts = short_codes(p);
     int line = 0;
     while (std::getline(in, raw)) {
+        ++line;
         std::string content = stripcomment(raw);
         if (content.empty()) continue;
-        ++line;
         int n = split_views(content, items, kMaxItems + 1, kItemWidth);
         if (n < 0) {
             cprint("\nERROR: line %d of file %s holds more than %d items or an item of %d characters or more", line,
@@ -185,6 +186,10 @@ void prescan_datafile(ParamContext& ctx, Par& p)
     std::string path = ctx.file_path(p.datafile);
     p.n_individuals = filerows(path);
     cprint("\n%d lines in datafile %s\n", p.n_individuals, p.datafile.c_str());
+    if (p.n_individuals == 0) {
+        cprint("\nERROR: data file %s is empty: no line holds an individual", p.datafile.c_str());
+        abort_voskara();
+    }
 
     ScanTally tally;
     tally.codes.resize(static_cast<std::size_t>(markers));

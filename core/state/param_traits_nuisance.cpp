@@ -19,7 +19,7 @@ namespace {
 }
 
 // Mandatory list keyword split into items.
-int mandatory_items(const ParamContext& ctx, const char* key, std::vector<std::string>& items)
+int mandatory_items(ParamContext& ctx, const char* key, std::vector<std::string>& items)
 {
     std::string text;
     if (!read_list(ctx.path, key, text)) missing_mandatory(ctx, key);
@@ -41,7 +41,7 @@ int read_names(ParamContext& ctx, const char* key, std::vector<std::string>& nam
     return n;
 }
 
-void read_indiT(const ParamContext& ctx, Par& p)
+void read_indiT(ParamContext& ctx, Par& p)
 {
     std::vector<std::string> items;
     int n = mandatory_items(ctx, "indiT", items);
@@ -52,7 +52,7 @@ void read_indiT(const ParamContext& ctx, Par& p)
     p.indiT.clear();
     p.n_traits = 0;
     for (const std::string& item : items) {
-        p.indiT.push_back(to_int(item));
+        p.indiT.push_back(in_range(ctx, "indiT", to_int(ctx, "indiT", item), 0, 1));
         if (p.indiT.back() == 1) ++p.n_traits;
     }
     if (p.ncolT < 1 || p.n_traits == 0) {
@@ -113,7 +113,7 @@ void read_indiN(ParamContext& ctx, int ncolN)
     }
     ctx.indiN.clear();
     for (int c = 0; c < n; ++c) {
-        int kind = to_int(items[c]);
+        int kind = to_int(ctx, "indiN", items[c]);
         if (kind == 3) {
             cprint("\n\nNOTE: Nuisance column %d used for assignment individuals", c + 1);
             cprint("\n      whose genotypes will be printed to file\n");
@@ -145,7 +145,7 @@ void read_namesN(ParamContext& ctx, int ncolN)
 
 void read_trait_keywords(ParamContext& ctx, Par& p)
 {
-    p.ncolT = mandatory_int(ctx, "ncolT");
+    p.ncolT = in_range(ctx, "ncolT", mandatory_int(ctx, "ncolT"), 0, kMaxItems);
     read_indiT(ctx, p);
     read_namesT(ctx, p);
     read_scaleT(ctx, p);
@@ -154,7 +154,7 @@ void read_trait_keywords(ParamContext& ctx, Par& p)
 
 void read_nuisance_keywords(ParamContext& ctx, Par& p)
 {
-    int ncolN = mandatory_int(ctx, "ncolN");
+    int ncolN = in_range(ctx, "ncolN", mandatory_int(ctx, "ncolN"), 0, kMaxItems);
     read_indiN(ctx, ncolN);  // bounds ncolN by the item count
     p.n_nuis = ncolN + 1;
     read_namesN(ctx, ncolN);

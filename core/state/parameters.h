@@ -21,6 +21,7 @@
 
 #include "core/state/param_deferred.h"
 #include "core/state/records.h"
+#include "textfile/keyword_limits.h"
 
 namespace vsk {
 
@@ -95,21 +96,26 @@ bool read_list(const std::string& file, const char* key, std::string& value_text
 int checked_items(const ParamContext& ctx, const char* key, const std::string& value_text,
                   std::vector<std::string>& items);
 
-// Conversions as by atoi (clamped to int) and strtod: no trailing-text check,
-// an empty text reads 0.
-int to_int(const std::string& text);
-double to_real(const std::string& text);
+// Conversions of a keyword's value: an empty text reads 0; a text that is
+// not a number at all (also "nan", "inf") or does not fit the type ends the
+// run with a message naming the keyword; a number followed by other text
+// reads as its number part (as atoi/strtod would) with a deferred warning.
+int to_int(ParamContext& ctx, const char* key, const std::string& text);
+double to_real(ParamContext& ctx, const char* key, const std::string& text);
+// A value outside [lowest, highest] ends the run with a message naming the
+// keyword and the allowed range; returns the value otherwise.
+int in_range(const ParamContext& ctx, const char* key, int value, int lowest, int highest);
 
 // Missing mandatory keyword: message and the Aborting line.
 [[noreturn]] void missing_mandatory(const ParamContext& ctx, const char* key);
-int mandatory_int(const ParamContext& ctx, const char* key);
-double mandatory_real(const ParamContext& ctx, const char* key);
+int mandatory_int(ParamContext& ctx, const char* key);
+double mandatory_real(ParamContext& ctx, const char* key);
 // Optional keywords: absent leaves the default and adds the deferred warning.
 int optional_int(ParamContext& ctx, const char* key, int fallback);
 double optional_real(ParamContext& ctx, const char* key, double fallback);
 // Optional keywords whose absence is not reported.
-int silent_int(const ParamContext& ctx, const char* key, int fallback);
-double silent_real(const ParamContext& ctx, const char* key, double fallback);
+int silent_int(ParamContext& ctx, const char* key, int fallback);
+double silent_real(ParamContext& ctx, const char* key, double fallback);
 // Deferred "\nWARNING: pattern %-20s not in file %s".
 void warn_absent(ParamContext& ctx, const char* key);
 // A text value longer than its field ends the run with a message.

@@ -117,7 +117,9 @@ TEST(CliRuvane, BadInputsEndWithTheirMessageAndExitCodeOne)
         {"short genotype file", drop_rows("gqtl.out", 150), "\nInsufficient number of samples to allow statistical "
                                                              "inferences\nEarly termination of program"},
         {"row of another width", rewrite("genpar.out", "\n       20 ", "\n       20 1.0 "),
-         "\ninconsistent no. of columns (11)at row 1\nexpected no. of columns = 10\n\nAborting Voskara"},
+         "\ninconsistent no. of columns (11)at row 1 (line "},
+        {"row of another width, the program's own name", rewrite("genpar.out", "\n       20 ", "\n       20 1.0 "),
+         "\nexpected no. of columns = 10\n\nAborting Ruvane\n"},
         {"row counts differ", drop_rows("gqtl.out", 5),
          "\nnumber of rows inconsistent for 'iqtl.out' and 'gqtl.out'"},
         {"two names on a line", rewrite("wrtgtp.nms", "\nind2", "\nind2 ind2b"),

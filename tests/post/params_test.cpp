@@ -67,16 +67,45 @@ TEST(GetVoskaraPar, EchoAndValueChecks)
 {
     ParFixture f;
     f.read(
-        "ncolT 2\nindiT 1 2\nncolN 2\nindiN 0 2\nnchrom 1\nindiC 1\nnmrkrC 3\nmapfile test.map\n"
+        "ncolT 2\nindiT 1 0\nncolN 2\nindiN 0 1\nnchrom 1\nindiC 1\nnmrkrC 3\nmapfile test.map\n"
         "writeGTP NONE\nTprobMQTR 0.1 ## comment\naddGENE 1\nimpGENE 1\n");
     EXPECT_EQ(f.st.par.writeGTP, "none");
     EXPECT_FALSE(f.st.par.writes_genotypes());
     EXPECT_DOUBLE_EQ(f.st.par.TprobMQTR, 0.1);
     EXPECT_EQ(f.st.par.effect_kinds_present(), 2);
-    EXPECT_TRUE(f.printed("\nerror in 'itraits[2]', see "));
-    EXPECT_TRUE(f.printed("\nerror in 'inuis[2]', see "));
-    EXPECT_TRUE(f.printed("\nncolN             2 0 2"));
+    EXPECT_TRUE(f.printed("\nncolN             2 0 1"));
     EXPECT_TRUE(f.printed("\nTprobMQTR         0.100"));
+}
+
+// Switches outside their documented values stop the post-processing as they
+// stop the analysis (a value 2 would count as two traits).
+TEST(GetVoskaraPar, SwitchesOutsideTheirValuesStop)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"ncolT 2\nindiT 1 2\nncolN 0\n", "\nerror in 'itraits[2]', see "},
+        {"ncolT 1\nindiT 1\nncolN 2\nindiN 0 4\n", "\nerror in 'inuis[2]', see "},
+        {"ncolT 1\nindiT 1\nncolN 0\nnchrom 1\nindiC 746598359\nmrkrC 3\n", "\nerror in 'ichrom[1]', see "},
+        {"ncolT 1\nindiT 1\nncolN 0\nmaximQTL 20000\n", "value 20000 of maximQTL in file "},
+        {"ncolT 1\nindiT 1\nncolN 0\naddGENE NaN\n", "value 'NaN' of addGENE in file "},
+    };
+    for (const auto& [par, message] : cases) {
+        ParFixture f;
+        EXPECT_THROW(f.read(par), vsk::FatalExit) << message;
+        EXPECT_TRUE(f.printed(message)) << message << f.out.text();
+    }
+}
+
+// One parameter file gives both programs the same settings: keywords are
+// matched as the analysis matches them (the last line whose first word ends
+// in the keyword), numbers by the same rule.
+TEST(GetVoskaraPar, KeywordsAreMatchedAsTheAnalysisMatchesThem)
+{
+    ParFixture f;
+    f.read("ncolT 1\nindiT 1\nncolN 0\nmaximQTL 3\nold_maximQTL 9\n; maximQTL 4\nlengthUDMax 5\n"
+           "priorQTL 2.5x\n");
+    EXPECT_EQ(f.st.par.maximQTL, 9);
+    EXPECT_DOUBLE_EQ(f.st.par.priorQTL, 2.5);
+    EXPECT_TRUE(f.printed("'2.5x' of priorQTL in file "));
 }
 
 TEST(GetVoskaraPar, WriteGtpNoneSpellings)
@@ -101,6 +130,7 @@ TEST(GetVoskaraPar, FatalErrors)
         {"ncolT 0\nindiT 1\nncolN 0\n", "\nERROR ncolT equals 0\naborting Ruvane 0.99130"},
         {"ncolT 1\nindiT 1\nncolN 0\nnchrom 0\nindiC 1\n", "\nERROR nchrom equals 0"},
         {"ncolT 1\nindiT 1\n", "\nerror in reading "},
+        {"; nothing but a comment\n", "\nERROR: parameter file "},
         {"ncolT 3\nindiT 1 1\nncolN 0\n", "\nERROR indiT: 3 values expected, 2 found"},
     };
     for (const Case& c : cases) {
@@ -145,6 +175,11 @@ TEST(PostMap, MalformedMapsAreFatal)
         {"chrom 1\nm1 0 1 extra\nm2 10\n", "\nerror number of columns in test.map: 4"},
         {"chrom 1 x\nm1 0\nm2 10\n", "\nerror number of columns in test.map: 3 vs. 2"},
         {"chrom 1\nm1 0\n", "ends before linkage group 1 is complete"},
+        {"chrom 1\nm1 NaN\nm2 10\n", "ERROR in map file test.map, line 2, linkage group 1, marker m1: position"},
+        {"; map\nchrom 1\nm1 0\nm2 -1e309\n", "line 4, linkage group 1, marker m2: position"},
+        {"chrom 1\nm1 0\nm2 1e300\n", "marker m2: position (cM from 0 up to below 9800) is '1e300'"},
+        {"chrom 1\nm1 20\nm2 10\n", "marker m2: out of map order at '10'"},
+        {"chrom 1\nm1 0 x\nm2 10\n", "marker m1: prior weight is not a number of 0 or more: 'x'"},
     };
     for (const Case& c : cases) {
         ParFixture f;

@@ -135,6 +135,26 @@ TEST(SimProject, ParameterOverridesReplaceOrAppendKeywords)
     EXPECT_EQ(lines.back(), (std::pair<std::string, std::string>{"someNewKey", "x y"}));
 }
 
+// "none" removes a keyword's line; writeGTP keeps "none" as its setting.
+TEST(SimProject, ParameterOverrideNoneRemovesTheKeyword)
+{
+    Design d = preset_design("f2-tiny");
+    apply_setting(d, "param", "ess=none");
+    apply_setting(d, "param", "fixQTLpos=none");
+    apply_setting(d, "param", "writeGTP=none");
+    const Population pop = simulate(d, 1);
+    int writeGTP_lines = 0;
+    for (const auto& [k, v] : parameter_lines(pop)) {
+        EXPECT_NE(k, "ess");
+        EXPECT_NE(k, "fixQTLpos");
+        if (k != "writeGTP") {
+            EXPECT_NE(v, "none") << k;
+        }
+        if (k == "writeGTP") ++writeGTP_lines;
+    }
+    EXPECT_EQ(writeGTP_lines, 1);
+}
+
 TEST(SimProject, UnwritableDirectoryIsAnError)
 {
     TempDir dir;

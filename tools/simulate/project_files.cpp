@@ -106,6 +106,12 @@ std::vector<std::pair<std::string, std::string>> parameter_lines(const Populatio
         {"seed", analysis_seed(pop.seed)},
     };
     for (const auto& [key, value] : d.parameters) {
+        // "none" removes the keyword's line (writeGTP, whose own value
+        // "none" is a setting, keeps it).
+        if (value == "none" && key != "writeGTP") {
+            std::erase_if(lines, [&](const auto& line) { return line.first == key; });
+            continue;
+        }
         bool replaced = false;
         for (auto& line : lines)
             if (line.first == key) line.second = value, replaced = true;

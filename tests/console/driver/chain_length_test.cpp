@@ -97,6 +97,45 @@ TEST_F(LengthReread, MissingEssWarnsAndKeepsTheTarget)
     EXPECT_EQ(capture.text(), "WARNING: pattern ess                  not in file " + path + "\n");
 }
 
+TEST_F(LengthReread, MissingEssIsReportedOncePerRun)
+{
+    const std::string path = par_file("length  200\n");
+    ConsoleCapture capture;
+    int ess = 700;
+    vsk::LengthRereadNotes notes;
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(vsk::reread_proposed_length(path, 100, ess, &notes), 100);
+    EXPECT_EQ(ess, 700);
+    EXPECT_EQ(capture.text(), "WARNING: pattern ess                  not in file " + path + "\n");
+}
+
+// The re-read takes values by the start-up rule and bounds: a refused value
+// is reported and the current one kept (a wrapped -2147483649 must never
+// become a huge target).
+TEST_F(LengthReread, RefusedValuesKeepTheCurrentOnes)
+{
+    struct Case {
+        const char* body;
+        int length, ess;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"length 300\ness -2147483649\n", 300, 0, "value '-2147483649' of ess in file "},
+        {"length 300\ness -5\n", 300, 0, "value '-5' of ess in file "},
+        {"length 300\ness 20000000\n", 300, 0, "is out of range (0 to 10000000), kept 0"},
+        {"length 3000000000\ness 0\n", 100, 0, "value '3000000000' of length in file "},
+        {"length -40\ness 0\n", 100, 0, "is out of range (0 to 1000000000), kept 100"},
+        {"length 250x\ness 0\n", 250, 0, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string path = par_file(c.body);
+        ConsoleCapture capture;
+        int ess = 0;
+        EXPECT_EQ(vsk::reread_proposed_length(path, 100, ess), c.length) << c.body;
+        EXPECT_EQ(ess, c.ess) << c.body;
+        EXPECT_NE(capture.text().find(c.message), std::string::npos) << c.body << capture.text();
+    }
+}
+
 TEST_F(LengthReread, MissingLengthIsFatal)
 {
     const std::string path = par_file("ess 0\n");  // only "lengthUDMax" and a comment

@@ -51,7 +51,7 @@ const char* kProject =
     "; cohort name p1 p2 nuis t1 t2 t3 | m1 | m2 | m3 (group 2, not analysed)\n"
     "2 DH1 F1 DBHPLD 1 1.0 2.0 3.0   A c  G t  7 7\n"
     "5 GC  F1 SELFED 1 -9  4.0 5.0   - -  1 2  0 0\n"
-    "2 F1  P1 P2     0 -9 -9.0 NA    12 x A A  0 0\n"
+    "2 F1  P1 P2     0 -9 -9.0 NA    12 - A A  0 0\n"
     "9 P1  0  INBRED 1 10  20  30    a a  12 12  x x\n"
     "9 P2  *  -      - 0   0   0     $ $$ N *  1 1 ; founder, phenotypes 0\n";
 
@@ -70,7 +70,9 @@ TEST(AlleleWords, CodingTable)
     EXPECT_TRUE(letter);
     letter = false;
     EXPECT_EQ(code("12"), 12);
-    EXPECT_EQ(code("x"), 0);
+    // Words that are no allele (a typing error or a shifted column) are refused.
+    for (const char* w : {"x", "4.7", "inf", "-9", "DBHPLD", "\xc3\x84" "5", "+3", "1e2"})
+        EXPECT_EQ(code(w), vsk::kInvalidAllele) << w;
     EXPECT_EQ(code("-"), 0);
     EXPECT_EQ(code("*"), 0);
     EXPECT_EQ(code("N"), 0);
@@ -263,7 +265,7 @@ TEST_F(DataFile, InbredSecondParentWithKnownFirstParentIsSelfed)
 TEST_F(DataFile, FatalFaults)
 {
     set_up_plain("1 A 0 0 1 9\n");
-    fails_with("\nerror number of columns in plain.dat: 5, line 0 contains 6 columns aborting\n");
+    fails_with("\nerror number of columns in plain.dat: 5, line 1 contains 6 columns aborting\n");
 }
 
 TEST_F(DataFile, DuplicateName)
@@ -293,7 +295,37 @@ TEST_F(DataFile, NegativeAlleleWord)
     vsk::par.datafile = "m.dat";
     vsk::par.n_cohorts = 1;
     write("m.dat", "1 A 0 0 1 2 -9\n");
-    fails_with("\nERROR: allele '-9' of individual A at marker  is not a valid allele");
+    fails_with("\nERROR: allele '-9' of individual A at marker  (data file line 1) is not a valid allele");
+}
+
+// Messages give the data file's own line numbers (comment and blank lines
+// counted), whatever order the pedigree is read in.
+TEST_F(DataFile, MessagesGiveFileLines)
+{
+    set_up_plain("; individuals\n1 C A B 1\n\n1 A 0 0 1\n1 B 0 0 1\n1 A 0 0 2\n");
+    fails_with("\nERROR: duplication of individual found!\nName: A\nLine 4    \nLine 6    ");
+    set_up_plain("; individuals\n1 A 0 0 1\n\n1 B 0 0 1 7\n");
+    fails_with(", line 4 contains 6 columns aborting\n");
+}
+
+TEST_F(DataFile, AlleleWordsOtherThanTheDocumentedFormsStop)
+{
+    set_columns({1}, {});
+    set_groups({2}, {1});
+    vsk::par.datafile = "m.dat";
+    vsk::par.n_cohorts = 1;
+    for (const char* word : {"x", "4.7", "inf", "DBHPLD"}) {
+        write("m.dat", std::string("; header\n1 A 0 0 1 A C 1 ") + word + "\n");
+        fails_with(std::string("\nERROR: allele '") + word + "' of individual A at marker  (data file line 2)");
+    }
+}
+
+TEST_F(DataFile, PhenotypesMustBeFiniteAndModerate)
+{
+    for (const char* word : {"1e308", "inf", "nan", "0x1F", "-1e100"}) {
+        set_up_plain(std::string("1 A 0 0 ") + word + "\n");
+        fails_with(std::string("\nERROR: phenotype '") + word + "' of individual A (trait column 1) is not a number");
+    }
 }
 
 TEST_F(DataFile, NameOf32CharactersStops)

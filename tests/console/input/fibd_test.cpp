@@ -22,6 +22,7 @@ protected:
     void set_file(const std::string& text, int nind, int npos, double threshold = 0.9, int nanc = 0)
     {
         write("test.fibd", text);
+        set_groups({2, 2}, {1, 1});   // positions lie on analysed groups
         vsk::par.fibdfile = "test.fibd";
         vsk::par.nind = nind;
         vsk::par.npos = npos;
@@ -144,7 +145,21 @@ TEST_F(Fibd, InterpretationErrors)
         {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 1\n", 1,
          "\nThree strings were expected! (posnr\tchr\tposmap)"},
         {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 1 100\n1 0\n", 1,
-         "\nnumber of strings not consistent on row 1\nObserved no. 2\nExpected no. 3\n\n k,buffer[k]: 0,nind 3"},
+         "\nnumber of strings not consistent on row 1 (line 9)\nObserved no. 2\nExpected no. 3\n\n k,buffer[k]: 0,nind 3"},
+        // Values must be probabilities, matrices symmetric, positions on an analysed group.
+        {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 1 100\n1 0.2 abc\n", 1,
+         "\nline 9:1 0.2 abc\nitem 3 ('abc') is not a probability (a number from 0 to 1)"},
+        {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 1 100\n; row\n1 nan 0\n", 1,
+         "\nline 10:1 nan 0\nitem 2 ('nan') is not a probability"},
+        {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 1 100\n1 -7 0\n", 1, "item 2 ('-7') is not a probability"},
+        {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 1 100\n1 0.2 0\n0.3 1 0\n0 0 1\n", 1,
+         "\nthe IBD matrix of position 1 is not symmetric: row 1, column 2 holds 0.2, row 2, column 1 holds 0.3"},
+        {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 3 100\n", 1,
+         "item 2 ('3') is not the number of an analysed linkage group of the map (indiC 1)"},
+        {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 -2147483648 100\n", 1,
+         "item 2 ('-2147483648') is not the number of an analysed linkage group"},
+        {"nind 3\nnr name\n1 F1\n2 F2\n3 F3\nnpos 1\nh h h\n1 1 -0.5\n", 1,
+         "item 3 ('-0.5') is not a map position (a number of 0 or more)"},
     };
     for (const Case& c : cases) {
         set_founders({"F1", "F2", "F3"});

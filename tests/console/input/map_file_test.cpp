@@ -112,7 +112,7 @@ TEST_F(MapFile, HeaderWithThreeWords)
 
 TEST_F(MapFile, MarkerLineWithFourWords)
 {
-    fails_with({1}, "chrom 1\na 0 1 7\n", "\nerror number of columns in test.map: 4\na 0 1 7 aborting\n");
+    fails_with({1}, "chrom 1\na 0 1 7\n", "\nerror number of columns in test.map: 4\na 0 1 7\n line 2, marker 1 of linkage group 1 aborting\n");
 }
 
 TEST_F(MapFile, WeightZeroOnLastMarker)
@@ -128,7 +128,7 @@ TEST_F(MapFile, WeightZeroOnFirstMarker)
 TEST_F(MapFile, NegativePosition)
 {
     fails_with({2}, "chrom 1\na 0\nb -5\n",
-               "\nError: negative map position NOT allowed\n check file test.map\n linkage group 1\n marker locus 2"
+               "\nError: negative map position NOT allowed\n check file test.map, line 3\n linkage group 1\n marker locus 2"
                "\n map position -5 aborting\n");
 }
 
@@ -145,4 +145,39 @@ TEST_F(MapFile, NameLongerThanItsField)
 TEST_F(MapFile, FileEndsEarly)
 {
     fails_with({3}, "chrom 1\na 0\nb 5\n", "\nerror: map file test.map ends after 3 lines");
+}
+
+// Positions are whole decimal numbers from 0 up to below 9800 cM, in map
+// order within a group; messages give the file line (comments counted).
+TEST_F(MapFile, MalformedPositionsAndCounts)
+{
+    struct Case {
+        std::vector<int> mrkrC;
+        std::string map, message;
+    };
+    const std::vector<Case> cases = {
+        {{2}, "chrom 1\na 0\nb NaN\n", "\nError: map position 'NaN' of marker b is not a number of cM from 0 up to below "
+                                      "9800\n check file test.map, line 3, linkage group 1"},
+        {{2}, "; map\nchrom 1\na 0x1F\nb 10\n", "map position '0x1F' of marker a is not a number of cM"},
+        {{2}, "chrom 1\na 0\nb fifty\n", "map position 'fifty' of marker b"},
+        {{2}, "chrom 1\na 0\nb 1e300\n", "map position '1e300' of marker b"},
+        {{2}, "chrom 1\na 0\nb inf\n", "map position 'inf' of marker b"},
+        {{2}, "chrom 1\na -1e309\nb 5\n", "map position '-1e309' of marker a"},
+        {{3}, "chrom 1\na 0\nb 20\n\nc 10\n",
+         "\nError: marker c at 10 cM lies before the previous marker of linkage group 1 (20 cM)\n check file test.map, "
+         "line 5"},
+        {{2}, "chrom 1\na 0\nb 5 heavy\n", "weight 'heavy' of marker b is not a number"},
+        {{2, 2}, "chrom 1\na 0\nb 5\nm3 9\nchrom 2\nd 0\ne 1\n",
+         "\nincorrect name in mapfile: m3(0)\n line 4 of map file test.map: the header of linkage group 2 (group or "
+         "chrom and its name) was expected\n after the 2 markers of linkage group 1 (1) that mrkrC announces"},
+        {{2}, "chrom 1\na 0\nb 5\nc 9\n",
+         "holds more lines than the 1 linkage groups of the parameter file announce\n line 4: c 9\n linkage group 1 (1) "
+         "should hold 2 markers (mrkrC)"},
+    };
+    for (const Case& c : cases) fails_with(c.mrkrC, c.map, c.message);
+}
+
+TEST_F(MapFile, EqualPositionsAreInMapOrder)
+{
+    EXPECT_NO_THROW(read_map({3}, {1}, "chrom 1\na 0\nb 5\nc 5\n"));
 }

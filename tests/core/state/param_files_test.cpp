@@ -70,8 +70,8 @@ TEST_F(ParamFiles, DataLineWithOneItemTooManyStops)
     data.replace(data.find("2  delta"), 8, "2  delta extra");
     write_project_file("test.dat", data);
     EXPECT_FALSE(run());
-    // The fourth data line: comment and blank lines are not counted.
-    EXPECT_NE(output().find("\nERROR: wrong number of columns in file test.dat, line 4, nstrings(observed) = 12"
+    // The sixth line of the file, as an editor counts (comment and blank lines included).
+    EXPECT_NE(output().find("\nERROR: wrong number of columns in file test.dat, line 6, nstrings(observed) = 12"
                             ", nstrings(expected) = 11" + kAborting),
               std::string::npos)
         << output();
@@ -83,7 +83,7 @@ TEST_F(ParamFiles, DataLineEndingWithACommaHoldsAnEmptyLastItem)
     data.replace(data.find("T T"), 3, "T T,");
     write_project_file("test.dat", data);
     EXPECT_FALSE(run());
-    EXPECT_NE(output().find("\nERROR: wrong number of columns in file test.dat, line 6, nstrings(observed) = 12"
+    EXPECT_NE(output().find("\nERROR: wrong number of columns in file test.dat, line 8, nstrings(observed) = 12"
                             ", nstrings(expected) = 11" + kAborting),
               std::string::npos)
         << output();

@@ -1,0 +1,48 @@
+// Shared set-up of the fuzz targets: a scratch project directory (the current
+// directory of the process) holding a small valid project, of which a target
+// replaces one file by the fuzzed input; console output is discarded. A
+// reader may refuse the input (FatalExit, exit code 1): that is the expected
+// outcome of malformed input. Anything else (a crash, a sanitizer report, an
+// uncaught exception, a hang, memory exhaustion) is a finding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace fuzz {
+
+// Makes the scratch project once: copies the base project, moves into it,
+// sends both libraries' console streams and standard output to /dev/null.
+void prepare_project();
+
+// Writes a project file of the scratch directory.
+void write_file(const std::string& name, std::string_view text);
+// Restores a project file from the base project.
+void restore_base_file(const std::string& name);
+// Text of a base project file.
+const std::string& base_text(const std::string& name);
+
+// The analysis's shared records back to their empty state.
+void reset_analysis_records();
+
+// Runs `step`; a FatalExit (a refused input) ends it quietly.
+template <class Step>
+void refused_or_done(Step&& step);
+
+}  // namespace fuzz
+
+#include "textfile/fatal.h"
+
+template <class Step>
+void fuzz::refused_or_done(Step&& step)
+{
+    try {
+        step();
+    } catch (const vsk::FatalExit&) {
+    }
+}
+
+// The entry point every target defines (libFuzzer's convention).
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
