@@ -155,7 +155,6 @@ void release_state(Par& p)
 
 void InitGlobalVariables()
 {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (!console_chosen()) set_console_stream(stdout);
     init_par(par);
     allocate_state(par);
