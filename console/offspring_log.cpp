@@ -1,5 +1,6 @@
 // Start of "check.log" by whichever offspring step writes to it first.
 #include "console/offspring_log.h"
+#include "core/state/output_file.h"
 
 namespace vsk {
 
@@ -9,7 +10,7 @@ bool g_started = false;
 
 File open_check_log_for_offspring()
 {
-    File f = open_file("check.log", g_started ? "a" : "w");
+    File f = open_output_file("check.log", g_started ? "a" : "w");
     g_started = true;
     return f;
 }

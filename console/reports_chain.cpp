@@ -9,6 +9,7 @@
 #include "textfile/datetime.h"
 #include "textfile/file.h"
 #include "textfile/textfile.h"
+#include "core/state/output_file.h"
 
 namespace vsk {
 
@@ -143,8 +144,8 @@ void write_chain_start_sections(std::FILE* f, const Par& p, const std::vector<Ob
 void write_chain_start_sections(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     if (REDprint) return;
-    File f = open_file("check.log", "a");
-    if (f) write_chain_start_sections(f.get(), p, o, ph);
+    File f = open_output_file("check.log", "a");
+    write_chain_start_sections(f.get(), p, o, ph);
 }
 
 void print_progress_report(const Par& p, int t)
@@ -198,8 +199,8 @@ void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>&
 void write_extreme_residuals(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     static bool header_written = false;
-    File f = open_file("extremeP.log", "a");
-    if (f) write_extreme_residuals(f.get(), p, o, ph, header_written);
+    File f = open_output_file("extremeP.log", "a");
+    write_extreme_residuals(f.get(), p, o, ph, header_written);
 }
 
 }  // namespace vsk
