@@ -10,6 +10,7 @@ void InitNuisanceEffects(int n_levels, int n_traits) { init_nuisance_effects(par
 void SampleNuisance(int c, int s, int random) { sample_nuisance(par, obs, phe, boundary, rng(), c, s, random); }
 
 void SampleVarR(int c, int s) { sample_var_r(par, rng(), c, s); }
+void ReportHeldNuisanceCovariances() { report_held_nuisance_covariances(par, obs); }
 
 void SampleVarERR() { sample_var_err(par, phe, rng()); }
 
