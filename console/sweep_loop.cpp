@@ -11,6 +11,7 @@
 #include "console/convergence.h"
 #include "console/input_report.h"
 #include "core/state/console.h"
+#include "core/state/nuisance_codes.h"
 #include "core/voskara.h"
 
 namespace vsk {
@@ -41,7 +42,7 @@ void check_thinning()
     abort_voskara();
 }
 
-// Step 1: marker phases and the QTL; the last sweep of the current length
+// Marker phases and the QTL; the last sweep of the current length
 // closes both and does the one pedigree-viewer export of the process.
 void sample_markers_and_qtl(RunState& run, int t, double position)
 {
@@ -61,7 +62,7 @@ void sample_markers_and_qtl(RunState& run, int t, double position)
     SampleQTL(2, position);
 }
 
-// Step 3: nuisance effects, variances, likelihood and missing phenotypes
+// Nuisance effects, variances, likelihood and missing phenotypes
 // (not in IBD mode).
 void sample_residual_model(int t, const std::vector<NuisanceStep>& nuisance)
 {
@@ -77,7 +78,7 @@ void sample_residual_model(int t, const std::vector<NuisanceStep>& nuisance)
     AugmentPhenotypes();
 }
 
-// Steps 4 to 6: samples, progress, chain length.
+// Samples, progress, chain length.
 void close_sweep(RunState& run, int t, int progress)
 {
     if (at_multiple(t, par.thinning)) {
@@ -145,17 +146,10 @@ std::vector<NuisanceStep> nuisance_steps(const Table<int>& codes, int n_nuis, in
 {
     std::vector<NuisanceStep> steps;
     const int columns = std::min(n_nuis, codes.rows());
-    const int traits = std::min(n_traits, codes.cols());
-    int var_index = 0;
     for (int c = 0; c < columns; ++c) {
-        bool takes_part = false, has_variance = false;
-        for (int k = 0; k < traits; ++k) {
-            takes_part = takes_part || codes[c][k] >= 0;
-            has_variance = has_variance || codes[c][k] >= 1;
-        }
-        if (!takes_part) continue;
-        steps.push_back({c, var_index, has_variance});
-        if (has_variance) ++var_index;
+        if (!column_has_code(codes, n_traits, c, 0)) continue;  // in no trait's model
+        const int slot = random_slot_of(codes, n_traits, c);
+        steps.push_back({c, slot < 0 ? 0 : slot, slot >= 0});
     }
     return steps;
 }
