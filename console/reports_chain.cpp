@@ -10,6 +10,7 @@
 #include "textfile/file.h"
 #include "textfile/textfile.h"
 #include "core/state/output_file.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -196,9 +197,15 @@ void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>&
     }
 }
 
+namespace {
+struct ExtremeLogState {
+    bool header_written = false;
+};
+}  // namespace
+
 void write_extreme_residuals(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
-    static bool header_written = false;
+    bool& header_written = run_workspace().part<ExtremeLogState>().header_written;
     File f = open_output_file("extremeP.log", "a");
     write_extreme_residuals(f.get(), p, o, ph, header_written);
 }

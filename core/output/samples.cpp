@@ -10,6 +10,7 @@
 #include "core/voskara.h"
 #include "textfile/fatal.h"
 #include "textfile/file.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -35,8 +36,7 @@ bool is_integer_text(const std::string& s)
 
 SampleWriterState& sample_writer_state()
 {
-    static SampleWriterState state;
-    return state;
+    return run_workspace().part<SampleWriterState>();
 }
 
 int genotype_selection(const Par& p, std::vector<int>& selected)
@@ -70,8 +70,7 @@ int genotype_selection(const Par& p, std::vector<int>& selected)
 
 PhaseSources& phase_sources()
 {
-    static PhaseSources sources;
-    return sources;
+    return run_workspace().part<PhaseSources>();
 }
 
 namespace {
