@@ -24,6 +24,17 @@ constexpr int kMinExtremeInterval = 50;      // extreme residuals at most every 
 constexpr int kExtremeChunks = 50;           // ... and about 50 times per chain
 constexpr int kExtremeFirstSweep = 5;        // never in the first sweeps
 
+#ifdef VOSKARA_CHECK_RESIDUALS
+constexpr bool kCheckResiduals = true;   // debug builds: the invariant after every step
+#else
+constexpr bool kCheckResiduals = false;  // release sweeps never pay for it
+#endif
+
+void check_residuals_after([[maybe_unused]] const char* step)
+{
+    if constexpr (kCheckResiduals) CheckResiduals(step);
+}
+
 void print_chain_banner()
 {
     crule(2, 79, 1);
@@ -70,12 +81,14 @@ void sample_residual_model(int t, const std::vector<NuisanceStep>& nuisance)
     if (extreme_residuals_due(t, par.length)) write_extreme_residuals(par, obs, phe);
     for (const NuisanceStep& step : nuisance) {
         SampleNuisance(step.column, step.var_index, step.has_variance ? 1 : 0);
+        check_residuals_after("SampleNuisance");
         if (step.has_variance) SampleVarR(step.column, step.var_index);
     }
     SampleVarERR();
     CalcLikelihood();
     PredictionPhenotype();
     AugmentPhenotypes();
+    check_residuals_after("AugmentPhenotypes");
 }
 
 // Samples, progress, chain length.
@@ -92,8 +105,10 @@ void close_sweep(RunState& run, int t, int progress)
 void run_sweep(RunState& run, int t, double position, int progress, const std::vector<NuisanceStep>& nuisance)
 {
     sample_markers_and_qtl(run, t, position);
+    check_residuals_after("the QTL steps");
     // Polygenic models: SampleFPM stage 1 (indicFPM) plugs in here.
     if (par.indicTIM != 0) SampleTIM(1);
+    check_residuals_after("the polygenic steps");
     sample_residual_model(t, nuisance);
     close_sweep(run, t, progress);
 }
