@@ -3,6 +3,7 @@
 #include "core/numeric/linalg.h"
 #include "core/residual/residual.h"
 #include "core/state/console.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -21,7 +22,7 @@ struct VarRWork {
 
 VarRWork& work_for(int t)
 {
-    static VarRWork w;
+    VarRWork& w = run_workspace().part<VarRWork>();
     if (w.S.rows() < t) {
         w.S.assign(t, t);
         w.W.assign(t, t);
@@ -63,16 +64,17 @@ int nuisance_covariance_traits(const Par& p, int c)
     return k;
 }
 
-int levels_drawn(const Par& p, const std::vector<Obs>& o, int c)
+int levels_drawn(const Par& p, const std::vector<Obs>& o, const Phe& ph, int c)
 {
     const int levels = p.level_last[c] - p.level_first[c] + 1;
     if (levels < 1) return 0;
     std::vector<int> count(static_cast<std::size_t>(levels), 0);
-    for (const Obs& ind : o) {
-        const int l = ind.X_nuis[c] - 1;
+    for (std::size_t i = 0; i < o.size(); ++i) {
+        const int l = o[i].X_nuis[c] - 1;
         if (l < 0 || l >= levels) continue;
+        const std::int8_t* flag = ph.phenotype[static_cast<int>(i)];
         bool takes_part = false;
-        for (int j = 0; j < p.n_traits; ++j) takes_part = takes_part || ind.phenotype[j] != kUnknown;
+        for (int j = 0; j < p.n_traits; ++j) takes_part = takes_part || flag[j] != kUnknown;
         if (takes_part) ++count[static_cast<std::size_t>(l)];
     }
     int drawn = 0;
@@ -80,13 +82,13 @@ int levels_drawn(const Par& p, const std::vector<Obs>& o, int c)
     return drawn;
 }
 
-void report_held_nuisance_covariances(const Par& p, const std::vector<Obs>& o)
+void report_held_nuisance_covariances(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     const int t = p.n_traits;
     for (int c = 1; c < p.n_nuis; ++c) {
         const int k = nuisance_covariance_traits(p, c);
         if (k == 0) continue;
-        const int drawn = levels_drawn(p, o, c);
+        const int drawn = levels_drawn(p, o, ph, c);
         const int needed = t + 1 + k;  // nu = drawn - (t + 1) must reach k
         if (drawn >= needed) continue;
         const char* name = c < static_cast<int>(p.namesN.size()) ? p.namesN[c].c_str() : "";

@@ -121,16 +121,15 @@ TEST(SampleVarR, HeldCovarianceIsAnnouncedOnceWithTheLevelsNeeded)
         Model m = make_model(c.traits, {c.levels}, {c.codes}, 2 * c.levels);
         m.p.namesN = {"FACTOR0", "block"};
         for (int i = 0; i < 2 * c.levels; ++i) m.o[i].X_nuis[1] = i / 2 + 1;  // two records a level
-        EXPECT_EQ(vsk::levels_drawn(m.p, m.o, 1), c.levels);
+        EXPECT_EQ(vsk::levels_drawn(m.p, m.o, m.ph, 1), c.levels);
         testsupport::CapturedStream out;
         vsk::set_console_stream(out.stream());
-        vsk::report_held_nuisance_covariances(m.p, m.o);
+        vsk::report_held_nuisance_covariances(m.p, m.o, m.ph);
         vsk::set_console_stream(nullptr);
         const std::string text = out.text();
         EXPECT_EQ(text.find("random nuisance variable 1 (block) has") != std::string::npos, c.held)
             << c.traits << " traits, " << c.levels << " levels: " << text;
         if (!c.held) continue;
-        for (vsk::Obs& ind : m.o) ind.residual.assign(c.traits, 0.0);
         for (int l = 0; l < c.levels; ++l)
             for (int j = 0; j < c.traits; ++j) m.p.nuis_effects[m.p.level_first[1] + l][j] = 0.1 * (l + 1) + j;
         vsk::Rng r, fresh;
@@ -149,9 +148,9 @@ TEST(SampleVarR, LevelsWithOneRecordOrNoPhenotypeDoNotCount)
     Model m = make_model(1, {3}, {{1}}, 5);
     const int level[5] = {1, 1, 2, 3, 3};
     for (int i = 0; i < 5; ++i) m.o[i].X_nuis[1] = level[i];
-    EXPECT_EQ(vsk::levels_drawn(m.p, m.o, 1), 2);
-    m.o[4].phenotype.assign(1, vsk::kUnknown);
-    EXPECT_EQ(vsk::levels_drawn(m.p, m.o, 1), 1);
+    EXPECT_EQ(vsk::levels_drawn(m.p, m.o, m.ph, 1), 2);
+    m.ph.phenotype[4][0] = vsk::kUnknown;
+    EXPECT_EQ(vsk::levels_drawn(m.p, m.o, m.ph, 1), 1);
 }
 
 TEST(SampleVarR, ZeroDiagonalIsReported)
