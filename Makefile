@@ -1,23 +1,29 @@
 # Convenience wrapper around CMake/CTest.
-#   make example   build, then run the analysis on the bundled example project
+#   make example   build the analysis programs only, then run the analysis on
+#                  the bundled example project
 #   make test      build, then run the whole test suite
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build test example clean bench
+.PHONY: all build configure test example clean bench
 
 all: build
 
-build:
+configure:
 	@bash tools/bootstrap.sh
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-example: build
+# The example needs the analysis program and the post-processing library it
+# loads, not the test programs or the benchmarks.
+example: configure
+	cmake --build $(BUILD) -j $(JOBS) --target voskara_console
 	rm -rf $(BUILD)/example-run
 	cp -r examples/qtl $(BUILD)/example-run
 	$(BUILD)/bin/voskara_console -d $(BUILD)/example-run

@@ -106,7 +106,7 @@ void check_duplicate(const DataContext& ctx, int i)
     fatal_exit(1);
 }
 
-// Step 6.7: first and second parent of individual i.
+// first and second parent of individual i.
 void resolve_parents(DataContext& ctx, int i, std::string_view p1, std::string_view p2, Obs& o)
 {
     o.fat = o.mot = o.mot_gen = 0;
@@ -142,7 +142,8 @@ void resolve_parents(DataContext& ctx, int i, std::string_view p1, std::string_v
     }
 }
 
-// Step 6.8.
+// Generation coefficient: founders count 0; a selfing or doubled haploid adds
+// one to its parent's, a cross one to the mean of its parents'.
 void set_generation_coefficient(DataContext& ctx, Obs& o)
 {
     o.gen_coeff = 0.0;
@@ -161,7 +162,8 @@ void set_generation_coefficient(DataContext& ctx, Obs& o)
     par.max_gen_coeff = std::max(par.max_gen_coeff, o.gen_coeff);
 }
 
-// Step 6.9.
+// Nuisance classes of the line (column 0, the overall mean, is class 1;
+// "-" reads class 0).
 void read_nuisance_classes(const DataContext& ctx, Obs& o)
 {
     o.X_nuis[0] = 1;
@@ -182,7 +184,7 @@ void read_nuisance_classes(const DataContext& ctx, Obs& o)
     fatal_exit(1);
 }
 
-// Steps 6.10 - 6.12.
+// Trait values of the line, with the missing-value words and flags.
 void read_phenotypes(const DataContext& ctx, int i, const Obs& o)
 {
     std::int8_t* flag = phe.phenotype[i];
@@ -216,7 +218,8 @@ void read_phenotypes(const DataContext& ctx, int i, const Obs& o)
     std::copy(residual, residual + t, phe.Y[i]);
 }
 
-// Steps 6.13 - 6.14.
+// Genotype-writing flag of the line; a phenotyped line without a class in a
+// column of the model is reported.
 void mark_genotype_writing_and_incidence(DataContext& ctx, int i, Obs& o)
 {
     o.write_gtp = 0;
@@ -248,7 +251,8 @@ bool valid_allele(const AlleleCoder& coder, int code, std::string_view word)
     return code != kInvalidAllele && (code >= 0 || coder.is_null_text(word));
 }
 
-// Step 6.15.
+// The two allele words of every marker on an analysed group into the
+// per-locus allele records.
 void read_alleles(const DataContext& ctx, int i, const Obs& o)
 {
     int word = kLeadingColumns + ctx.ncolN + par.ncolT;
@@ -309,7 +313,7 @@ void print_population_summary(int n)
     cprint("\nMax generation coeff.     %6.2f", par.max_gen_coeff);
 }
 
-// Steps 9-10: founder and genotype-writing lists, then the cohort step.
+// Founder and genotype-writing lists, then the cohort step.
 void fill_lists(int n, int n_write_gtp)
 {
     if (par.nind > 0 && par.nind != par.n_founders) {
@@ -332,7 +336,7 @@ void fill_lists(int n, int n_write_gtp)
     set_cohorts(par, obs);
 }
 
-// Step 11: the genotype-writing column takes no part in the model.
+// The genotype-writing column takes no part in the model.
 void drop_genotype_writing_columns()
 {
     for (int c = 1; c < par.indiN.rows(); ++c) {

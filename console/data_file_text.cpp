@@ -14,11 +14,6 @@ namespace vsk {
 
 namespace {
 
-bool is_separator(char c)
-{
-    return c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
 // Longest words the conversions look at; longer numbers are not meaningful.
@@ -48,24 +43,7 @@ std::vector<std::string> load_significant_lines(const std::string& path, int wid
 
 int split_words(std::string_view line, std::vector<std::string_view>& words, int max_words)
 {
-    words.clear();
-    const std::size_t n = line.size();
-    std::size_t i = 0;
-    bool closed_any = false;
-    while (i < n) {
-        while (i < n && is_separator(line[i])) ++i;
-        if (i == n) {
-            // A trailing separator after a word counts one empty word.
-            if (closed_any) words.emplace_back();
-            break;
-        }
-        std::size_t start = i;
-        while (i < n && !is_separator(line[i])) ++i;
-        if (max_words >= 0 && static_cast<int>(words.size()) >= max_words) break;
-        words.push_back(line.substr(start, i - start));
-        if (i < n) closed_any = true;
-        else break;
-    }
+    split_item_views(line, words);
     if (max_words >= 0 && static_cast<int>(words.size()) > max_words) words.resize(static_cast<std::size_t>(max_words));
     return static_cast<int>(words.size());
 }

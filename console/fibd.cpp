@@ -93,7 +93,7 @@ void p_clusters(FibdPosition& pos, const std::vector<int>& founder_ref, int foun
     pos.summary = effective_number(totals);
 }
 
-// Step 9: the rows of one position.
+// The rows of one position.
 void read_position(FibdCursor& cur, const FibdHeader& h, const FibdShape& shape, int k)
 {
     FibdPosition& pos = FIBD[k];
@@ -134,7 +134,7 @@ void read_position(FibdCursor& cur, const FibdHeader& h, const FibdShape& shape,
     }
 }
 
-// Step 11: relationship matrix of the founders (2 on the diagonal without
+// Relationship matrix of the founders (2 on the diagonal without
 // the "PED" file; founders missing from it keep that default row).
 void read_relationships(const std::string& ped_path)
 {

@@ -5,6 +5,7 @@
 #include "core/voskara.h"
 #include "textfile/file.h"
 #include "textfile/textfile.h"
+#include "core/state/output_file.h"
 
 namespace vsk {
 
@@ -35,7 +36,7 @@ void print_map_section()
 void write_putative_qtl_locations()
 {
     if (REDprint || par.nchrom <= 0 || par.indicQTL != 1) return;
-    File log = open_file("check.log", "a");
+    File log = open_output_file("check.log", "a");
     if (!log) return;
     std::FILE* f = log.get();
     printline(f, 2, 79, 1);

@@ -8,6 +8,7 @@
 #include "console/data_file_text.h"
 #include "console/pedigree_checks.h"
 #include "core/state/console.h"
+#include "core/state/map_conventions.h"
 #include "textfile/fatal.h"
 #include "textfile/number_text.h"
 
@@ -17,7 +18,6 @@ namespace {
 
 constexpr int kMapLineWidth = 100000;
 constexpr double kMorganPerCentiMorgan = 0.01;
-constexpr double kGroupOffset = 100.0;     // map coordinate of group j (1-based): 100 j + Morgan
 constexpr std::size_t kKeywordChars = 5;
 // Positions within a group stay below 98 Morgan, so that a map coordinate
 // (100 x group + Morgan) always names its own group.
@@ -182,7 +182,7 @@ void read_marker(MapReading& r, int j, int m, const Chr& group)
     Mrkrlcs& locus = mrkrlcs[r.locus];
     locus.name = str(r.words[0]);
     locus.chrom = j;
-    locus.position = kGroupOffset * (j + 1) + position;
+    locus.position = map_coordinate(j + 1, position);
     locus.prior_weight = weight;
     locus.excluded = 0;
     if (m > 0) {
@@ -194,7 +194,7 @@ void read_marker(MapReading& r, int j, int m, const Chr& group)
     ++r.locus;
 }
 
-// Step 4: each analysed group's marker range and limits; the genome length.
+// Each analysed group's marker range and limits; the genome length.
 double set_group_limits()
 {
     int running = 0;

@@ -7,6 +7,7 @@
 
 #include "console/nuisance_classes.h"
 #include "core/state/console.h"
+#include "core/state/nuisance_codes.h"
 #include "core/state/version.h"
 #include "textfile/fatal.h"
 
@@ -191,15 +192,13 @@ void initial_tim_variances(Par& p)
 }
 
 // Every factor with a normal prior for some trait (code 1 or more) takes the
-// next covariance slot, the same count the sweep uses to address them.
+// next covariance slot, the same slot the sweep uses to address it.
 void initial_random_variances(Par& p)
 {
     const int t = p.n_traits;
-    int slot = 0;
     for (int c = 1; c < p.n_nuis; ++c) {
-        bool normal = false;
-        for (int j = 0; j < t; ++j) normal = normal || p.indiN[c][j] >= kNormalPrior;
-        if (!normal) continue;
+        const int slot = random_slot_of(p.indiN, t, c);
+        if (slot < 0) continue;
         if (slot >= kMaxRandomNuisance) {
             cprint("\nERROR\nToo many NORMALLY DISTRIBUTED nuisance variables");
             cprint("\nA maximum of 10 Variance Components can be included");
@@ -210,7 +209,6 @@ void initial_random_variances(Par& p)
             for (int u = 0; u < t; ++u)
                 if (p.indiN[c][m] >= kNormalPrior && p.indiN[c][u] >= kNormalPrior)
                     p.nuis_cov[slot][m][u] = kInitialFraction * p.res_cov[m][u];
-        ++slot;
     }
 }
 

@@ -75,7 +75,7 @@ PairKey pair_key(int a, int b)
     return (static_cast<PairKey>(a) << 32) | static_cast<unsigned>(b);
 }
 
-// Step 4: the mating records, leading parent by leading parent.
+// The mating records, leading parent by leading parent.
 std::vector<std::pair<int, int>> collect_matings(Absorption& a)
 {
     std::vector<std::pair<int, int>> matings;
@@ -91,7 +91,7 @@ std::vector<std::pair<int, int>> collect_matings(Absorption& a)
     return matings;
 }
 
-// Step 6: every final offspring joins the record of its two parents.
+// Every final offspring joins the record of its two parents.
 void fill_matings(Absorption& a, const std::unordered_map<PairKey, int>& record_of)
 {
     for (std::size_t i = 0; i < obs.size(); ++i) {
@@ -114,7 +114,7 @@ void fill_matings(Absorption& a, const std::unordered_map<PairKey, int>& record_
     }
 }
 
-// Step 8: first record of every other parent; chains of records per parent.
+// First record of every other parent; chains of records per parent.
 int link_matings()
 {
     std::vector<int> last(obs.size() + 1, 0);   // last record (1-based) seen per parent

@@ -9,6 +9,7 @@
 #include "core/state/console.h"
 #include "core/voskara.h"
 #include "textfile/textfile.h"
+#include "core/state/output_file.h"
 
 namespace vsk {
 
@@ -97,7 +98,7 @@ void write_descendants(std::FILE* log, const FlatLists& lists)
 
 void write_final_offspring_check(const FlatLists& fp)
 {
-    File log = open_file("descFP.log", "w");
+    File log = open_output_file("descFP.log", "w");
     if (!log) return;
     std::fprintf(log.get(), "\n\nCheck on descFP[] vector");
     for (int j = static_cast<int>(obs.size()); j >= 1; --j) {

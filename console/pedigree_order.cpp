@@ -10,6 +10,7 @@
 #include "core/state/version.h"
 #include "textfile/fatal.h"
 #include "textfile/file.h"
+#include "core/state/output_file.h"
 
 namespace vsk {
 
@@ -41,7 +42,7 @@ std::string text(std::string_view v) { return std::string(v); }
     fatal_exit(1);
 }
 
-// Steps 2-4: words of every line, name lengths, unknown marks, single parents.
+// Words of every line, name lengths, unknown marks, single parents.
 std::vector<PedLine> parse_lines(const std::vector<std::string>& lines, const std::vector<int>* numbers)
 {
     std::vector<PedLine> ped(lines.size());
@@ -89,10 +90,10 @@ void log_disorder(std::FILE* log, const char* which, int parent_line, int line, 
     std::fprintf(log, "  %s %s %s", text(p.name).c_str(), text(p.p1).c_str(), text(p.p2).c_str());
 }
 
-// Steps 5-6: resolve parents, log every parent listed after its offspring.
+// Resolve parents, log every parent listed after its offspring.
 int resolve_parents(std::vector<PedLine>& ped, const NameIndex& index)
 {
-    File log = open_file("pedsort.log", "a");
+    File log = open_output_file("pedsort.log", "a");
     int disorders = 0;
     for (std::size_t j = 0; j < ped.size(); ++j) {
         PedLine& p = ped[j];
@@ -134,7 +135,7 @@ int resolve_parents(std::vector<PedLine>& ped, const NameIndex& index)
     fatal_exit(1);
 }
 
-// Step 8: every line's unplaced ancestors are placed before it, first-parent
+// Every line's unplaced ancestors are placed before it, first-parent
 // line first, depth first; lines keep their relative order otherwise.
 std::vector<int> place_ancestors_first(const std::vector<PedLine>& ped)
 {
@@ -173,7 +174,7 @@ std::vector<int> place_ancestors_first(const std::vector<PedLine>& ped)
     return order;
 }
 
-// Step 9: the moved lines with their new parent positions.
+// The moved lines with their new parent positions.
 void log_new_order(const std::vector<PedLine>& ped, const std::vector<int>& order)
 {
     std::vector<int> position(ped.size());
@@ -182,7 +183,7 @@ void log_new_order(const std::vector<PedLine>& ped, const std::vector<int>& orde
         if (parent == kCodeParent) return -1;
         return parent < 0 ? 0 : position[parent];
     };
-    File log = open_file("pedsort.log", "a");
+    File log = open_output_file("pedsort.log", "a");
     if (!log) return;
     std::fprintf(log.get(), "\n\nAFTER sorting:");
     for (std::size_t k = 0; k < order.size(); ++k) {
@@ -196,7 +197,7 @@ void log_new_order(const std::vector<PedLine>& ped, const std::vector<int>& orde
 
 void write_sorted_data(const std::vector<std::string>& lines, const std::vector<int>& order)
 {
-    File out = open_file("voskara.sort", "w");
+    File out = open_output_file("voskara.sort", "w");
     if (!out) {
         cprint("\nERROR: cannot write file %s", "voskara.sort");
         fatal_exit(1);
@@ -211,7 +212,7 @@ void write_sorted_data(const std::vector<std::string>& lines, const std::vector<
 
 std::vector<int> order_pedigree(const std::vector<std::string>& lines, const std::vector<int>* numbers)
 {
-    File(std::fopen("pedsort.log", "w"));
+    open_output_file("pedsort.log", "w");  // a fresh log for this run
     std::vector<PedLine> ped = parse_lines(lines, numbers);
     const NameIndex index = index_names(ped);
     std::vector<int> identity(lines.size());

@@ -4,6 +4,7 @@
 #include "core/state/console.h"
 #include "core/voskara.h"
 #include "textfile/file.h"
+#include "core/state/output_file.h"
 
 namespace vsk {
 
@@ -26,7 +27,7 @@ void fill_position_windows(double distance, double (&windows)[2 * kPositionWindo
 
 void log_position_windows(const double (&windows)[2 * kPositionWindows], int maximQTL, const std::string& log_path)
 {
-    File log = open_file(log_path, "a");
+    File log = open_output_file(log_path, "a");
     if (!log) {
         cprint("\nWARNING: cannot append to file %s", log_path.c_str());
         return;

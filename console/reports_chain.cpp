@@ -9,6 +9,8 @@
 #include "textfile/datetime.h"
 #include "textfile/file.h"
 #include "textfile/textfile.h"
+#include "core/state/output_file.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -143,8 +145,8 @@ void write_chain_start_sections(std::FILE* f, const Par& p, const std::vector<Ob
 void write_chain_start_sections(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
     if (REDprint) return;
-    File f = open_file("check.log", "a");
-    if (f) write_chain_start_sections(f.get(), p, o, ph);
+    File f = open_output_file("check.log", "a");
+    write_chain_start_sections(f.get(), p, o, ph);
 }
 
 void print_progress_report(const Par& p, int t)
@@ -195,11 +197,17 @@ void write_extreme_residuals(std::FILE* f, const Par& p, const std::vector<Obs>&
     }
 }
 
+namespace {
+struct ExtremeLogState {
+    bool header_written = false;
+};
+}  // namespace
+
 void write_extreme_residuals(const Par& p, const std::vector<Obs>& o, const Phe& ph)
 {
-    static bool header_written = false;
-    File f = open_file("extremeP.log", "a");
-    if (f) write_extreme_residuals(f.get(), p, o, ph, header_written);
+    bool& header_written = run_workspace().part<ExtremeLogState>().header_written;
+    File f = open_output_file("extremeP.log", "a");
+    write_extreme_residuals(f.get(), p, o, ph, header_written);
 }
 
 }  // namespace vsk

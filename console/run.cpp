@@ -31,7 +31,6 @@ namespace {
 // Command line, project directory, start time, banner.
 void start_up(RunState& run, int argc, char** argv)
 {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     CommandLine line;
     line.project_dir = current_directory();
     parse_command_line(argc, argv, line);
@@ -56,7 +55,7 @@ std::vector<double> prepare_analysis(RunState& run)
     print_data_file_section();
     print_map_section();
     print_mcmc_parameters(par);
-    NewSeed();
+    SeedGenerator();  // the next seed is appended once the inputs are read
 
     run.marker_distance = read_map_file();
     read_data_file();
@@ -67,6 +66,7 @@ std::vector<double> prepare_analysis(RunState& run)
     if (par.indicQTL != 0) setup_position_windows(run.marker_distance);
 
     prepare_nuisance_classes();
+    if (par.indicQTL < 2) ReportHeldNuisanceCovariances();  // no nuisance steps in IBD mode
     AugmentPhenotypes();
     print_model_specification(par);
     // SampleFPM stage 0 (indicFPM) plugs in here.
@@ -78,6 +78,7 @@ std::vector<double> prepare_analysis(RunState& run)
         SampleMarkers(2);
     }
     run.run_post_processing = par.indicQTL < 2;
+    AppendNextSeed();
     return positions;
 }
 

@@ -11,6 +11,7 @@
 #include "console/convergence.h"
 #include "console/input_report.h"
 #include "core/state/console.h"
+#include "core/state/nuisance_codes.h"
 #include "core/voskara.h"
 
 namespace vsk {
@@ -22,6 +23,17 @@ constexpr int kReducedProgressFactor = 100;  // ... x 100 with reduced printing
 constexpr int kMinExtremeInterval = 50;      // extreme residuals at most every 50 sweeps
 constexpr int kExtremeChunks = 50;           // ... and about 50 times per chain
 constexpr int kExtremeFirstSweep = 5;        // never in the first sweeps
+
+#ifdef VOSKARA_CHECK_RESIDUALS
+constexpr bool kCheckResiduals = true;   // debug builds: the invariant after every step
+#else
+constexpr bool kCheckResiduals = false;  // release sweeps never pay for it
+#endif
+
+void check_residuals_after([[maybe_unused]] const char* step)
+{
+    if constexpr (kCheckResiduals) CheckResiduals(step);
+}
 
 void print_chain_banner()
 {
@@ -41,7 +53,7 @@ void check_thinning()
     abort_voskara();
 }
 
-// Step 1: marker phases and the QTL; the last sweep of the current length
+// Marker phases and the QTL; the last sweep of the current length
 // closes both and does the one pedigree-viewer export of the process.
 void sample_markers_and_qtl(RunState& run, int t, double position)
 {
@@ -61,7 +73,7 @@ void sample_markers_and_qtl(RunState& run, int t, double position)
     SampleQTL(2, position);
 }
 
-// Step 3: nuisance effects, variances, likelihood and missing phenotypes
+// Nuisance effects, variances, likelihood and missing phenotypes
 // (not in IBD mode).
 void sample_residual_model(int t, const std::vector<NuisanceStep>& nuisance)
 {
@@ -69,15 +81,17 @@ void sample_residual_model(int t, const std::vector<NuisanceStep>& nuisance)
     if (extreme_residuals_due(t, par.length)) write_extreme_residuals(par, obs, phe);
     for (const NuisanceStep& step : nuisance) {
         SampleNuisance(step.column, step.var_index, step.has_variance ? 1 : 0);
+        check_residuals_after("SampleNuisance");
         if (step.has_variance) SampleVarR(step.column, step.var_index);
     }
     SampleVarERR();
     CalcLikelihood();
     PredictionPhenotype();
     AugmentPhenotypes();
+    check_residuals_after("AugmentPhenotypes");
 }
 
-// Steps 4 to 6: samples, progress, chain length.
+// Samples, progress, chain length.
 void close_sweep(RunState& run, int t, int progress)
 {
     if (at_multiple(t, par.thinning)) {
@@ -92,8 +106,10 @@ void close_sweep(RunState& run, int t, int progress)
 void run_sweep(RunState& run, int t, double position, int progress, const std::vector<NuisanceStep>& nuisance)
 {
     sample_markers_and_qtl(run, t, position);
+    check_residuals_after("the QTL steps");
     // Polygenic models: SampleFPM stage 1 (indicFPM) plugs in here.
     if (par.indicTIM != 0) SampleTIM(1);
+    check_residuals_after("the polygenic steps");
     sample_residual_model(t, nuisance);
     close_sweep(run, t, progress);
 }
@@ -146,17 +162,10 @@ std::vector<NuisanceStep> nuisance_steps(const Table<int>& codes, int n_nuis, in
 {
     std::vector<NuisanceStep> steps;
     const int columns = std::min(n_nuis, codes.rows());
-    const int traits = std::min(n_traits, codes.cols());
-    int var_index = 0;
     for (int c = 0; c < columns; ++c) {
-        bool takes_part = false, has_variance = false;
-        for (int k = 0; k < traits; ++k) {
-            takes_part = takes_part || codes[c][k] >= 0;
-            has_variance = has_variance || codes[c][k] >= 1;
-        }
-        if (!takes_part) continue;
-        steps.push_back({c, var_index, has_variance});
-        if (has_variance) ++var_index;
+        if (!column_has_code(codes, n_traits, c, 0)) continue;  // in no trait's model
+        const int slot = random_slot_of(codes, n_traits, c);
+        steps.push_back({c, slot < 0 ? 0 : slot, slot >= 0});
     }
     return steps;
 }

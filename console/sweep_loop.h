@@ -27,8 +27,8 @@ bool extreme_residuals_due(int sweep, int length);
 // length, outside IBD mode and only with a target `ess` above 0.
 bool convergence_check_due(int sweep, int length, int indicQTL, int ess);
 
-// One nuisance column's step: its column, its index among the columns with
-// a variance, and whether it has one.
+// One nuisance column's step: its column, its covariance slot
+// (random_slot_of; 0 when it has none) and whether it has one.
 struct NuisanceStep {
     int column;
     int var_index;

@@ -46,7 +46,11 @@ VOSKARA_API void InitListPosIBD();
 VOSKARA_API void InitFIBD(int npos, int n_alleles, int nanc, int pmatrix);
 
 // ---- numeric: random numbers ----
+// NewSeed = SeedGenerator (seed from `iseed`, next seed into `iseed`) and
+// AppendNextSeed (the `seed` line appended to the parameter file).
 VOSKARA_API void NewSeed();
+VOSKARA_API void SeedGenerator();
+VOSKARA_API void AppendNextSeed();
 
 // ---- residual: nuisance effects, variances, likelihood ----
 // Nuisance effects table of n_levels rows (all 0) and its per-level class
@@ -57,6 +61,14 @@ VOSKARA_API void InitNuisanceEffects(int n_levels, int n_traits);
 // c, the residual covariance.
 VOSKARA_API void SampleNuisance(int c, int s, int random);
 VOSKARA_API void SampleVarR(int c, int s);
+// Residual invariant check (slow: every residual recomputed from scratch):
+// 0 when the residuals agree with the phenotypes minus every fitted term;
+// otherwise the message names `after_step`, the individual and the trait,
+// and the run ends. Called after every step by builds with residual checks.
+VOSKARA_API int CheckResiduals(const char* after_step);
+// Before the chain: names each random column with too few levels for its
+// covariance to be sampled (SampleVarR then keeps it without a word).
+VOSKARA_API void ReportHeldNuisanceCovariances();
 VOSKARA_API void SampleVarERR();
 // Log-likelihood and running means; running mean predictions; imputation of
 // missing trait values.

@@ -227,8 +227,6 @@ int Ruvane(const std::string& project_dir, const std::string& par_file, bool aft
     PostState& st = state();
     reset_state(st);
     st.project_dir = project_dir;
-    std::fflush(stdout);
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     const ShortSamples short_samples = after_analysis ? ShortSamples::Report : ShortSamples::Fatal;
     bool done = false;
     try {

@@ -29,8 +29,6 @@ bool prepare_chains(PostState& st, int n_traits, const std::string& project_dir)
 
 int VoskaraECS(int n_traits, const std::string& project_dir)
 {
-    std::fflush(stdout);
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     PostState& st = state();
     int smallest = kEssTooShort;
     if (prepare_chains(st, n_traits, project_dir)) {

@@ -10,15 +10,14 @@
 #include "post/console.h"
 #include "textfile/fatal.h"
 #include "textfile/file.h"
+#include "textfile/textfile.h"
 
 namespace rvn {
 
 namespace {
 
-bool is_separator(char c)
-{
-    return c == ' ' || c == ',' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
+// Hot path of the sample readers: items walked in place, without views.
+bool is_separator(char c) { return vsk::is_item_separator(c); }
 
 // Line reader over a FILE*, reusing one buffer for the whole file.
 class LineReader {

@@ -10,7 +10,6 @@ namespace {
 
 int run(int argc, char** argv)
 {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     rvc::CommandLine line;
     line.project_dir = rvc::current_directory();
     if (!rvc::parse_command_line(argc, argv, line)) return 1;
@@ -27,6 +26,7 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // once, before the first output
     try {
         return run(argc, argv);
     } catch (const vsk::FatalExit& fatal) {

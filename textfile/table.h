@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace vsk {
@@ -14,6 +15,24 @@ class Table {
 public:
     Table() = default;
     Table(int rows, int cols, const T& value = T{}) { assign(rows, cols, value); }
+    Table(const Table&) = default;
+    Table& operator=(const Table&) = default;
+    // A table moved from is empty (0 x 0), like a moved-from vector, so that
+    // moving a record out empties every table in it.
+    Table(Table&& other) noexcept
+        : cells_(std::move(other.cells_)), rows_(std::exchange(other.rows_, 0)), cols_(std::exchange(other.cols_, 0))
+    {
+        other.cells_.clear();
+    }
+    Table& operator=(Table&& other) noexcept
+    {
+        if (this == &other) return *this;
+        cells_ = std::move(other.cells_);
+        other.cells_.clear();
+        rows_ = std::exchange(other.rows_, 0);
+        cols_ = std::exchange(other.cols_, 0);
+        return *this;
+    }
 
     void assign(int rows, int cols, const T& value = T{})
     {

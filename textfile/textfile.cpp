@@ -191,28 +191,39 @@ static int getpatternvalue_unguarded(std::string_view keyword, const std::string
     return 2;
 }
 
+int split_item_views(std::string_view text, std::vector<std::string_view>& items)
+{
+    items.clear();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        while (i < n && is_item_separator(text[i])) ++i;
+        if (i == n) {
+            if (!items.empty()) items.emplace_back();  // separator after the last item
+            break;
+        }
+        const std::size_t start = i;
+        while (i < n && !is_item_separator(text[i])) ++i;
+        items.push_back(text.substr(start, i - start));
+    }
+    return static_cast<int>(items.size());
+}
+
+// Checks in text order: an item reaching `width` characters, or an item
+// closed by a separator beyond max_items - 1 items, fails the split.
 static int splititems_unguarded(std::string_view text, std::vector<std::string>& items, int max_items,
                                 int width)
 {
     items.clear();
-    std::string current;
-    int closed = 0;
-    for (char c : text) {
-        bool separator = c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-        if (!separator) {
-            current += c;
-            if (static_cast<int>(current.size()) >= width) return -2;
-            continue;
-        }
-        if (current.empty()) continue;
-        if (closed >= max_items - 1) return -1;
-        items.push_back(std::move(current));
-        current.clear();
-        ++closed;
+    std::vector<std::string_view> views;
+    const int count = split_item_views(text, views);
+    for (int k = 0; k < count; ++k) {
+        if (static_cast<int>(views[k].size()) >= width) return -2;
+        const bool closed = k + 1 < count || is_item_separator(text.back());
+        if (closed && !views[k].empty() && k >= max_items - 1) return -1;
     }
-    if (closed == 0 && current.empty()) return 0;
-    items.push_back(std::move(current));
-    return closed + 1;
+    for (std::string_view v : views) items.emplace_back(v);
+    return count;
 }
 
 int strpos(std::string_view text, std::string_view pattern)

@@ -51,6 +51,17 @@ int searchpattern(std::string_view keyword, const std::string& path, std::string
 // read from that line (1: keyword only, empty value; -1: keyword not found).
 int getpatternvalue(std::string_view keyword, const std::string& path, std::string& value);
 
+// The item separators of every input file: blanks, tabs, line ends, commas.
+inline bool is_item_separator(char c)
+{
+    return c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// The one item splitter of the input files, without copying: the items of
+// `text` in order (runs of separators count as one). A text ending in a
+// separator after an item yields an empty last item. Returns their number.
+int split_item_views(std::string_view text, std::vector<std::string_view>& items);
+
 // Splits text into items separated by blanks, tabs, line ends or commas.
 // Returns the number of items (a text ending in a separator yields an empty
 // last item; an empty text 0), -1 when more than max_items - 1 items are

@@ -6,6 +6,7 @@
 
 #include "core/numeric/linalg.h"
 #include "core/state/console.h"
+#include "core/state/map_conventions.h"
 
 namespace vsk {
 
@@ -173,7 +174,7 @@ double haldane(double p1, double p2)
 {
     const double d = std::fabs(p2 - p1);
     if (d <= kHaldaneMinDistance) return kHaldaneMinDistance;
-    return (1.0 - std::exp(-2.0 * d)) / 2.0;
+    return haldane_fraction(d);
 }
 
 }  // namespace vsk

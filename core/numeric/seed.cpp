@@ -48,18 +48,10 @@ bool append_seed_line(const std::filesystem::path& path, long seed)
     return ok;
 }
 
-}  // namespace
-
 // Seeds the process-wide generator from `iseed` (its absolute value when
-// negative), draws the next run's seed into `iseed` and appends it to the
-// parameter file. When the file cannot be appended to, a warning says so and
-// the run continues with its chain unchanged; the next run then starts from
-// the old seed again unless the user edits the file.
-void NewSeed()
+// negative) and draws the next run's seed into `iseed`.
+void seed_from_iseed()
 {
-    crule(2, 79, 1);
-    cprint("SEED PARAMETERS");
-
     // Magnitude in unsigned arithmetic: the most negative int has no
     // positive int counterpart.
     std::uint32_t s = static_cast<std::uint32_t>(iseed);
@@ -73,7 +65,23 @@ void NewSeed()
     const double u1 = r.uniform();
     const double u2 = r.uniform();
     iseed = static_cast<int>(u2 * (u1 * kNextSeedRange));
+}
 
+void print_generator_origin()
+{
+    cprint("\nMersenne Twister Random Number Generator");
+    cprint("\n  after the reference implementation of M. Matsumoto and T. Nishimura (1998),");
+    cprint("\n  ACM Transactions on Modeling and Computer Simulation 8(1), 3-30");
+}
+
+}  // namespace
+
+// Appends the next run's seed (`iseed`) to the parameter file. When the file
+// cannot be appended to, a warning says so and the run continues with its
+// chain unchanged; the next run then starts from the old seed again unless
+// the user edits the file.
+void AppendNextSeed()
+{
     const std::filesystem::path parfile = std::filesystem::path(project_dirF) / project_parF;
     if (append_seed_line(parfile, iseed)) {
         cprint("\nseed written to '%s' (use next run)  :%20ld", project_parF.c_str(),
@@ -82,9 +90,26 @@ void NewSeed()
         cprint("\nWARNING: unable to append the new seed to '%s' (not written)  :%20ld",
                project_parF.c_str(), static_cast<long>(iseed));
     }
-    cprint("\nMersenne Twister Random Number Generator");
-    cprint("\n  after the reference implementation of M. Matsumoto and T. Nishimura (1998),");
-    cprint("\n  ACM Transactions on Modeling and Computer Simulation 8(1), 3-30");
+}
+
+// Seeding without touching the parameter file: the analysis program appends
+// the next seed only once its inputs have been read, so that a run stopped by
+// bad input neither edits the file nor moves the user's random stream.
+void SeedGenerator()
+{
+    crule(2, 79, 1);
+    cprint("SEED PARAMETERS");
+    seed_from_iseed();
+    print_generator_origin();
+}
+
+void NewSeed()
+{
+    crule(2, 79, 1);
+    cprint("SEED PARAMETERS");
+    seed_from_iseed();
+    AppendNextSeed();
+    print_generator_origin();
 }
 
 }  // namespace vsk

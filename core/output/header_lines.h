@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "textfile/file.h"
+#include "core/state/output_file.h"
 
 namespace vsk {
 
@@ -33,8 +33,8 @@ inline void cohort_header_opening(std::FILE* f, const char* title)
 template <class Write>
 void create_file(const char* name, Write write)
 {
-    File f = open_file(name, "w");
-    if (f) write(f.get());
+    File f = open_output_file(name, "w");
+    write(f.get());
 }
 
 }  // namespace vsk

@@ -6,9 +6,11 @@
 #include <cstdlib>
 
 #include "core/state/console.h"
+#include "core/state/output_file.h"
 #include "core/voskara.h"
 #include "textfile/fatal.h"
 #include "textfile/file.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -18,8 +20,7 @@ namespace {
 template <class Write>
 void append_to(const char* name, Write write)
 {
-    File f = open_file(name, "a");
-    if (!f) return;
+    File f = open_output_file(name, "a");
     write(f.get());
 }
 
@@ -35,8 +36,7 @@ bool is_integer_text(const std::string& s)
 
 SampleWriterState& sample_writer_state()
 {
-    static SampleWriterState state;
-    return state;
+    return run_workspace().part<SampleWriterState>();
 }
 
 int genotype_selection(const Par& p, std::vector<int>& selected)
@@ -70,8 +70,7 @@ int genotype_selection(const Par& p, std::vector<int>& selected)
 
 PhaseSources& phase_sources()
 {
-    static PhaseSources sources;
-    return sources;
+    return run_workspace().part<PhaseSources>();
 }
 
 namespace {
@@ -80,7 +79,7 @@ namespace {
 // rows stay in step with those of the files that do get one.
 void restart_headerless_files(const Par& p, int W)
 {
-    const auto restart = [](const char* name) { File f = open_file(name, "w"); };
+    const auto restart = [](const char* name) { File f = open_output_file(name, "w"); };
     // Level effects of variables too large for the description still get rows.
     if (any_nui2_rows(p) && nui2_headers_due(p) == 0) restart("nui2.out");
     if (p.indicQTL >= 1 && W > 0 && p.inbred_pop == 0) restart("phase.out");

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/output/samples.h"
+#include "core/state/map_conventions.h"
 
 namespace vsk {
 
@@ -23,7 +24,7 @@ int slot_count(const Par& p, const std::vector<Gene>& qtl)
 
 // 1-based linkage-group ordinal and position in cM within the group.
 int group_ordinal(const Gene& g) { return g.chrom + 1; }
-double position_cm(const Gene& g) { return (g.pos - 100.0 * group_ordinal(g)) * 100.0; }
+double position_cm(const Gene& g) { return morgan_on_group(g.pos, group_ordinal(g)) * 100.0; }
 
 void write_frequencies(std::FILE* f, const Table<double>& freq, int F)
 {

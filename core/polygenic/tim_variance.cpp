@@ -6,6 +6,7 @@
 #include "core/polygenic/tim.h"
 #include "core/residual/residual.h"
 #include "core/state/console.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -23,7 +24,7 @@ struct VarianceWork {
 
 VarianceWork& work_for(int t)
 {
-    static VarianceWork w;
+    VarianceWork& w = run_workspace().part<VarianceWork>();
     if (w.S.rows() < t) {
         w.S.assign(t, t);
         w.W.assign(t, t);

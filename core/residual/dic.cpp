@@ -5,7 +5,7 @@
 #include "core/residual/residual.h"
 #include "core/state/console.h"
 #include "textfile/datetime.h"
-#include "textfile/file.h"
+#include "core/state/output_file.h"
 
 namespace vsk {
 
@@ -13,8 +13,9 @@ namespace {
 constexpr double kLogTwoPi = 1.837877;
 }
 
-// When the file cannot be created the run is not stopped (the sample files
-// are already complete): a warning is printed and 1 returned.
+// A file that cannot be created stops the run (exit code 1): a run whose
+// report is missing must not pass for a success. A failed close (disk full)
+// is reported and returns 1.
 int write_predictions(const Par& p, const std::vector<Obs>& o, const Phe& ph, const std::string& path)
 {
     const int t = p.n_traits;
@@ -33,11 +34,7 @@ int write_predictions(const Par& p, const std::vector<Obs>& o, const Phe& ph, co
     const double dic = 2.0 * p.deviance_mean - deviance_hat;
     const double mse = n > 0 ? ss / n : 0.0;
 
-    File f = open_file(path, "w");
-    if (!f) {
-        cprint("\nWARNING: unable to create file %s", path.c_str());
-        return 1;
-    }
+    File f = open_output_file(path, "w");
     std::FILE* fp = f.get();
     std::fprintf(fp, "\n; %s", datetime_text().c_str());
     std::fprintf(fp, "\n; phenotype MSE      = %10.2lf", mse);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/residual/residual.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -13,8 +14,7 @@ constexpr double kTwoPi = 6.28318530717958;
 
 FitCounters& fit_counters()
 {
-    static FitCounters counters;
-    return counters;
+    return run_workspace().part<FitCounters>();
 }
 
 void calc_likelihood(Par& p, const Phe& ph, double& calls)

@@ -7,6 +7,7 @@
 #include "core/numeric/linalg.h"
 #include "core/residual/residual.h"
 #include "core/state/console.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -39,7 +40,7 @@ void ensure(Table<double>& t, int rows, int cols)
 
 NuisanceWork& work_for(int levels, int t)
 {
-    static NuisanceWork w;
+    NuisanceWork& w = run_workspace().part<NuisanceWork>();
     ensure(w.sum, levels, t);
     ensure(w.old, levels, t);
     if (static_cast<int>(w.count.size()) < levels) w.count.resize(static_cast<std::size_t>(levels));

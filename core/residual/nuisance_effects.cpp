@@ -17,21 +17,9 @@ void init_nuisance_effects(Par& p, int n_levels, int n_traits)
     p.level_flag.assign(static_cast<std::size_t>(p.n_levels), -1);
 }
 
-bool column_has_code(const Par& p, int c, int min_code)
-{
-    for (int j = 0; j < p.n_traits; ++j)
-        if (p.indiN[c][j] >= min_code) return true;
-    return false;
-}
+bool column_has_code(const Par& p, int c, int min_code) { return column_has_code(p.indiN, p.n_traits, c, min_code); }
 
-int random_slot_of(const Par& p, int c)
-{
-    if (!column_has_code(p, c, 1)) return -1;
-    int slot = 0;
-    for (int k = 0; k < c; ++k)
-        if (column_has_code(p, k, 1)) ++slot;
-    return slot;
-}
+int random_slot_of(const Par& p, int c) { return random_slot_of(p.indiN, p.n_traits, c); }
 
 void print_matrix_rows(const Table<double>& m, int n)
 {

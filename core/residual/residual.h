@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/numeric/rng.h"
+#include "core/state/nuisance_codes.h"
 #include "core/state/records.h"
 #include "textfile/table.h"
 
@@ -23,7 +24,15 @@ void sample_nuisance(Par& p, const std::vector<Obs>& o, Phe& ph, const Boundary&
                      int random);
 
 // Draws nuis_cov[s] of random column c on the traits whose code is exactly 1.
+// With too few drawn levels for a Wishart draw it keeps the matrix quietly.
 void sample_var_r(Par& p, Rng& r, int c, int s);
+// Traits of column c whose covariance is sampled (code exactly 1).
+int nuisance_covariance_traits(const Par& p, int c);
+// Levels of column c that the nuisance step draws (two or more records).
+int levels_drawn(const Par& p, const std::vector<Obs>& o, const Phe& ph, int c);
+// Names, once before the chain, every random column whose covariance cannot
+// be sampled for want of levels, and says that it stays fixed.
+void report_held_nuisance_covariances(const Par& p, const std::vector<Obs>& o, const Phe& ph);
 
 // Draws the residual covariance, its inverse and log determinant.
 void sample_var_err(Par& p, const Phe& ph, Rng& r);
@@ -33,7 +42,8 @@ void sample_var_err(Par& p, const Phe& ph, Rng& r);
 // when no draw could be made (W untouched).
 int wishart(const Table<double>& S, double nu, int p, Table<double>& W, Rng& r);
 
-// Call counters of the running means (process-wide, never reset).
+// Call counters of the running means (a part of the run workspace: reset at
+// start-up and teardown).
 struct FitCounters {
     double likelihood_calls = 0.0;
     double prediction_calls = 0.0;

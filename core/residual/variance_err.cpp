@@ -6,6 +6,7 @@
 #include "core/residual/residual.h"
 #include "core/state/console.h"
 #include "textfile/fatal.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -24,7 +25,7 @@ struct VarErrWork {
 
 VarErrWork& work_for(int t)
 {
-    static VarErrWork w;
+    VarErrWork& w = run_workspace().part<VarErrWork>();
     if (w.S.rows() < t) {
         w.S.assign(t, t);
         w.W.assign(t, t);

@@ -3,6 +3,7 @@
 #include "core/numeric/linalg.h"
 #include "core/residual/residual.h"
 #include "core/state/console.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -21,7 +22,7 @@ struct VarRWork {
 
 VarRWork& work_for(int t)
 {
-    static VarRWork w;
+    VarRWork& w = run_workspace().part<VarRWork>();
     if (w.S.rows() < t) {
         w.S.assign(t, t);
         w.W.assign(t, t);
@@ -55,6 +56,49 @@ int effect_products(const Par& p, int c, VarRWork& w)
 
 }  // namespace
 
+int nuisance_covariance_traits(const Par& p, int c)
+{
+    int k = 0;
+    for (int j = 0; j < p.n_traits; ++j)
+        if (p.indiN[c][j] == kRandomSampled) ++k;
+    return k;
+}
+
+int levels_drawn(const Par& p, const std::vector<Obs>& o, const Phe& ph, int c)
+{
+    const int levels = p.level_last[c] - p.level_first[c] + 1;
+    if (levels < 1) return 0;
+    std::vector<int> count(static_cast<std::size_t>(levels), 0);
+    for (std::size_t i = 0; i < o.size(); ++i) {
+        const int l = o[i].X_nuis[c] - 1;
+        if (l < 0 || l >= levels) continue;
+        const std::int8_t* flag = ph.phenotype[static_cast<int>(i)];
+        bool takes_part = false;
+        for (int j = 0; j < p.n_traits; ++j) takes_part = takes_part || flag[j] != kUnknown;
+        if (takes_part) ++count[static_cast<std::size_t>(l)];
+    }
+    int drawn = 0;
+    for (int n : count) drawn += n >= 2 ? 1 : 0;
+    return drawn;
+}
+
+void report_held_nuisance_covariances(const Par& p, const std::vector<Obs>& o, const Phe& ph)
+{
+    const int t = p.n_traits;
+    for (int c = 1; c < p.n_nuis; ++c) {
+        const int k = nuisance_covariance_traits(p, c);
+        if (k == 0) continue;
+        const int drawn = levels_drawn(p, o, ph, c);
+        const int needed = t + 1 + k;  // nu = drawn - (t + 1) must reach k
+        if (drawn >= needed) continue;
+        const char* name = c < static_cast<int>(p.namesN.size()) ? p.namesN[c].c_str() : "";
+        cprint("\n\nWARNING: random nuisance variable %d (%s) has %d level(s) with two or more records;", c, name,
+               drawn);
+        cprint("\n         sampling its covariance on %d trait(s) needs at least %d.", k, needed);
+        cprint("\n         Its covariance is kept at its starting value for the whole chain.");
+    }
+}
+
 void sample_var_r(Par& p, Rng& r, int c, int s)
 {
     const int t = p.n_traits;
@@ -67,6 +111,10 @@ void sample_var_r(Par& p, Rng& r, int c, int s)
 
     // nu counts from -(t + 1) over all traits, whatever the size of J1.
     const double nu = -(t + 1.0) + effect_products(p, c, w);
+    // Too few levels for a draw: announced once before the chain
+    // (report_held_nuisance_covariances); the chain stays quiet. No draw is
+    // skipped: the Wishart draw would have refused before drawing.
+    if (nu < k) return;
     for (int a = 0; a < k; ++a)
         if (w.S[a][a] == 0.0) cprint("\nsample_varR(): Diagonal %d equal to zero!!", a + 1);
 

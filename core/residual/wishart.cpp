@@ -14,6 +14,7 @@
 #include "core/numeric/variates.h"
 #include "core/residual/residual.h"
 #include "core/state/console.h"
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
@@ -29,7 +30,7 @@ struct WishartWork {
 
 WishartWork& work_for(int p)
 {
-    static WishartWork w;
+    WishartWork& w = run_workspace().part<WishartWork>();
     if (w.L.rows() < p) {
         w.L.assign(p, p);
         w.A.assign(p, p);

@@ -6,6 +6,7 @@
 
 #include "core/state/allocation.h"
 #include "core/state/console.h"
+#include "core/state/run_workspace.h"
 #include "core/voskara.h"
 
 namespace vsk {
@@ -72,54 +73,15 @@ void allocate_state(const Par& p)
 
 namespace {
 
-// Every container of `par`, in the order of its declaration; the scalar
-// settings stay (the driver reads them after the release).
+// Empties every list and table of `p` and keeps its scalar settings, which
+// the end sequence still reads: the containers move out into a record that
+// is dropped (a moved-from vector or Table is empty; scalars are copied by
+// the move and stay). No list of containers to keep up to date here or in a
+// test. Text settings may be emptied with the rest.
 void release_par_tables(Par& p)
 {
-    // data-file dimensions
-    release(p.founders);
-    release(p.lcohort);
-    release(p.lcohort_count);
-    // traits and nuisance model
-    release(p.indiT);
-    release(p.namesT);
-    release(p.indiN);
-    release(p.namesN);
-    release(p.level_first);
-    release(p.level_last);
-    release(p.nuis_effects);
-    release(p.level_flag);
-    // IBD positions
-    release(p.pos_ibd);
-    // trait-by-trait matrices and statistics
-    release(p.tab_t4);
-    release(p.pheno_cov);
-    release(p.res_cov);
-    release(p.res_prec);
-    release(p.res_cov_mean);
-    release(p.nuis_cov);
-    release(p.varPOA);
-    release(p.varPOD);
-    release(p.pheno_mean);
-    release(p.pheno_var);
-    // lists of the output and offspring steps
-    release(p.lwrtgtp);
-    release(p.descv);
-    release(p.descFP);
-    // residual and nuisance model
-    release(p.pheno_min);
-    release(p.pheno_max);
-    release(p.mean_prior_mean);
-    release(p.mean_prior_var);
-    release(p.tim_cov);
-    release(p.timdom_cov);
-    release(p.qtl_cov);
-    release(p.fpm_cov);
-    // locus-order working tables
-    for (Table<double>& m : p.rfmat) release(m);
-    release(p.lcs_rows);
-    release(p.qtl_sorted);
-    release(p.qtl_rank);
+    const Par dropped = std::move(p);
+    (void)dropped;
 }
 
 }  // namespace
@@ -155,12 +117,16 @@ void release_state(Par& p)
 
 void InitGlobalVariables()
 {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (!console_chosen()) set_console_stream(stdout);
+    run_workspace().reset();
     init_par(par);
     allocate_state(par);
 }
 
-void FreeGlobalVariables() { release_state(par); }
+void FreeGlobalVariables()
+{
+    release_state(par);
+    run_workspace().reset();
+}
 
 }  // namespace vsk

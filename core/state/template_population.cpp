@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/state/map_conventions.h"
 #include "core/state/template_writers.h"
 
 namespace vsk {
@@ -64,11 +65,6 @@ std::array<double, kLoci> locus_positions_cm()
     return pos;
 }
 
-double haldane_recombination(double distance_cm)
-{
-    return 0.5 * (1.0 - std::exp(-2.0 * distance_cm / 100.0));
-}
-
 // One gamete: start on a random homologue and switch at each crossover.
 std::array<int, kLoci> draw_gamete(const Genome& parent, TemplateLcg& lcg)
 {
@@ -76,7 +72,7 @@ std::array<int, kLoci> draw_gamete(const Genome& parent, TemplateLcg& lcg)
     std::array<int, kLoci> gamete{};
     int h = lcg.below(2);
     for (int k = 0; k < kLoci; ++k) {
-        if (k > 0 && lcg.uniform() < haldane_recombination(pos[k] - pos[k - 1])) h = 1 - h;
+        if (k > 0 && lcg.uniform() < haldane_fraction((pos[k] - pos[k - 1]) / 100.0)) h = 1 - h;
         gamete[k] = parent.hom[h][k];
     }
     return gamete;

@@ -47,7 +47,8 @@ const std::vector<Preset>& preset_table()
           {"null-alleles", "0.1"}, {"traits", "2"}, {"trait-names", "firmness,acidity"}, {"mean", "7,5"},
           {"residual-cov", "1,0.3,0.3,1"}, {"polygenic-share", "0.15"},
           {"qtl", "chr=1,pos=30,share=0.2/0,freq=0.4,dom=0.5"}, {"qtl", "chr=3,pos=45,share=0.1/0.2,freq=0.3"},
-          {"fixed", "2:0.5"}, {"random", "4:0.3"}}},
+          // Eight levels: sampling a two-trait covariance needs at least five.
+          {"fixed", "2:0.5"}, {"random", "8:0.3"}}},
         {{"outbred-medium", "50 founders, 3 generations of 20 full-sib families (50 offspring at the end), "
                             "five 150 cM groups, SNPs every 5 cM, five QTL, polygenic background"},
          {{"design", "outbred"}, {"founders", "50"}, {"generations", "3"}, {"families", "20"},

@@ -6,6 +6,7 @@
 
 #include "core/residual/residual.h"
 #include "core/state/console.h"
+#include "textfile/fatal.h"
 #include "residual_fixture.h"
 #include "support/test_support.h"
 
@@ -120,15 +121,16 @@ TEST(WritePredictions, WritesFitStatisticsAndOneLinePerIndividual)
     unsetenv("SOURCE_DATE_EPOCH");
 }
 
-TEST(WritePredictions, UnwritableFileIsReportedNotFatal)
+TEST(WritePredictions, UnwritableFileStopsTheRunNamingIt)
 {
     Model m = make_model(1, {}, {}, 1);
     m.p.res_cov_mean[0][0] = 1.0;
     testsupport::CapturedStream out;
     vsk::set_console_stream(out.stream());
-    EXPECT_EQ(vsk::write_predictions(m.p, m.o, m.ph, "/nonexistent-dir/prediction.csv"), 1);
+    EXPECT_THROW(vsk::write_predictions(m.p, m.o, m.ph, "/nonexistent-dir/prediction.csv"), vsk::FatalExit);
     vsk::set_console_stream(nullptr);
-    EXPECT_NE(out.text().find("unable to create file"), std::string::npos);
+    EXPECT_NE(out.text().find("unable to open file '/nonexistent-dir/prediction.csv' for writing"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // degenerate sums, and the residual draw against its exact moments.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "core/residual/residual.h"
 #include "core/state/console.h"
 #include "residual_fixture.h"
@@ -83,7 +86,9 @@ TEST(SampleVarR, ImplausibleDrawIsDiscardedSilently)
     EXPECT_EQ(out.text(), "");
 }
 
-TEST(SampleVarR, TooFewLevelsKeepTheMatrixWithAWarning)
+// Too few levels: announced once before the chain, so every sweep keeps the
+// matrix without a word and without a draw.
+TEST(SampleVarR, TooFewLevelsKeepTheMatrixQuietly)
 {
     Model m = make_model(1, {2}, {{1}}, 4);
     m.p.nuis_cov[2][0][0] = 0.3;
@@ -92,11 +97,60 @@ TEST(SampleVarR, TooFewLevelsKeepTheMatrixWithAWarning)
     m.p.cur_sweep = 12;
     testsupport::CapturedStream out;
     vsk::set_console_stream(out.stream());
-    vsk::Rng r;
+    vsk::Rng r, fresh;
     vsk::sample_var_r(m.p, r, 1, 2);
     vsk::set_console_stream(nullptr);
     EXPECT_EQ(m.p.nuis_cov[2][0][0], 0.3);
-    EXPECT_EQ(out.text(), "\n failure Wishart in sample_varR(2),cycle 12");
+    EXPECT_EQ(out.text(), "");
+    EXPECT_EQ(r.next32(), fresh.next32());
+}
+
+// The levels needed: traits + 1 + traits sampled. Below that the factor is
+// named once; from there on its covariance is drawn.
+TEST(SampleVarR, HeldCovarianceIsAnnouncedOnceWithTheLevelsNeeded)
+{
+    struct Case {
+        int traits;
+        int levels;
+        std::vector<int> codes;
+        bool held;
+    };
+    const Case cases[] = {{1, 2, {1}, true}, {1, 3, {1}, false}, {2, 4, {1, 1}, true},
+                          {2, 5, {1, 1}, false}, {2, 3, {1, 2}, true}, {2, 4, {1, 2}, false}};
+    for (const Case& c : cases) {
+        Model m = make_model(c.traits, {c.levels}, {c.codes}, 2 * c.levels);
+        m.p.namesN = {"FACTOR0", "block"};
+        for (int i = 0; i < 2 * c.levels; ++i) m.o[i].X_nuis[1] = i / 2 + 1;  // two records a level
+        EXPECT_EQ(vsk::levels_drawn(m.p, m.o, m.ph, 1), c.levels);
+        testsupport::CapturedStream out;
+        vsk::set_console_stream(out.stream());
+        vsk::report_held_nuisance_covariances(m.p, m.o, m.ph);
+        vsk::set_console_stream(nullptr);
+        const std::string text = out.text();
+        EXPECT_EQ(text.find("random nuisance variable 1 (block) has") != std::string::npos, c.held)
+            << c.traits << " traits, " << c.levels << " levels: " << text;
+        if (!c.held) continue;
+        for (int l = 0; l < c.levels; ++l)
+            for (int j = 0; j < c.traits; ++j) m.p.nuis_effects[m.p.level_first[1] + l][j] = 0.1 * (l + 1) + j;
+        vsk::Rng r, fresh;
+        testsupport::CapturedStream sweep;
+        vsk::set_console_stream(sweep.stream());
+        vsk::sample_var_r(m.p, r, 1, 0);
+        vsk::set_console_stream(nullptr);
+        EXPECT_EQ(sweep.text(), "") << "the chain stays quiet";
+        EXPECT_EQ(r.next32(), fresh.next32());
+    }
+}
+
+// A level with a single record is never drawn and does not count.
+TEST(SampleVarR, LevelsWithOneRecordOrNoPhenotypeDoNotCount)
+{
+    Model m = make_model(1, {3}, {{1}}, 5);
+    const int level[5] = {1, 1, 2, 3, 3};
+    for (int i = 0; i < 5; ++i) m.o[i].X_nuis[1] = level[i];
+    EXPECT_EQ(vsk::levels_drawn(m.p, m.o, m.ph, 1), 2);
+    m.ph.phenotype[4][0] = vsk::kUnknown;
+    EXPECT_EQ(vsk::levels_drawn(m.p, m.o, m.ph, 1), 1);
 }
 
 TEST(SampleVarR, ZeroDiagonalIsReported)
