@@ -182,9 +182,12 @@ std::string joined(const std::vector<std::string>& v)
 
 // The analysis's report up to the chain with the project path, the echoed
 // first and last file lines and the date left out.
+// The report of the inputs as read, up to the marker coding: the importer
+// relabels alleles per marker (documented), so the allele codes and the
+// phasing tie-breaks that follow them may differ.
 std::string input_report(const std::string& output, const std::string& dir)
 {
-    std::istringstream in(output.substr(0, output.find("START  MARKOV")));
+    std::istringstream in(output.substr(0, std::min(output.find("START  MARKOV"), output.find("CODE MARKER ALLELES"))));
     std::string line, report;
     bool skip_next = false;
     for (int k = 0; std::getline(in, line); ++k) {
