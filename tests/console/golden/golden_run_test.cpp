@@ -22,7 +22,9 @@ constexpr double kRelativeTolerance = 1e-6;
 
 // The analysis outputs that the chain determines (the post-processing files
 // have tests of their own). voskara.par gains the next run's seed.
-const char* const kComparedFiles[] = {"voskara.par", "genpar.out", "nui2.out", "prediction.csv", "voskara.sort"};
+const char* const kComparedFiles[] = {"voskara.par", "genpar.out",  "nui2.out",   "prediction.csv",
+                                      "voskara.sort", "iqtl.out",   "gqtl.out",   "phase.out",
+                                      "cohqtl.out",  "POA.out",    "POD.out"};
 const char* const kInputFiles[] = {"voskara.par", "voskara.dat", "voskara.map"};
 
 bool refreshing() { return std::getenv("VOSKARA_REFRESH_GOLDEN") != nullptr; }
@@ -74,7 +76,8 @@ TEST_P(GoldenRun, OutputsMatchTheExpectedFiles)
 }
 
 INSTANTIATE_TEST_SUITE_P(Projects, GoldenRun,
-                         ::testing::Values("inbred-one-trait", "two-traits", "outbred-pedigree"),
+                         ::testing::Values("inbred-one-trait", "two-traits", "outbred-pedigree", "qtl-f2-prior-draw",
+                                           "qtl-outbred"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              std::string name = info.param;
                              for (char& c : name)
