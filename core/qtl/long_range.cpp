@@ -14,16 +14,6 @@ constexpr int kShortRange = 1;
 constexpr int kShRangeCounters = 12;
 constexpr int kLoRangeCounters = 16;
 
-void count(int* acc, bool accepted, bool other_interval)
-{
-    ++acc[0];
-    if (accepted) ++acc[1];
-    if (other_interval) {
-        ++acc[2];
-        if (accepted) ++acc[3];
-    }
-}
-
 }  // namespace
 
 // New QTL in slot s: frequencies, a position (1 random walk, 0 prior draw)
@@ -79,7 +69,7 @@ int long_range_update(QtlModel& m, int s, int mode)
         draw_effects(m, m.w.cur);
     }
     apply_all_values(m, +1);
-    count(m.acc_pos + (mode == kShortRange ? kShRangeCounters : kLoRangeCounters), accept, other_interval);
+    count_position_move(m.acc_pos + (mode == kShortRange ? kShRangeCounters : kLoRangeCounters), accept, other_interval);
     return accept ? kAccepted : kRejected;
 }
 

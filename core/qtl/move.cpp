@@ -52,4 +52,16 @@ bool mh_accept(Rng& r, double delta)
     return std::log(r.uniform()) <= log_a;
 }
 
+// One group of four position-move counters: proposals, acceptances, and the
+// same for moves that crossed to another marker interval.
+void count_position_move(int* acc, bool accepted, bool other_interval)
+{
+    ++acc[0];
+    if (accepted) ++acc[1];
+    if (other_interval) {
+        ++acc[2];
+        if (accepted) ++acc[3];
+    }
+}
+
 }  // namespace vsk

@@ -13,16 +13,6 @@ namespace {
 constexpr int kLocCounters = 0;
 constexpr int kLocGtpCounters = 4;
 
-void count(int* acc, bool accepted, bool other_interval)
-{
-    ++acc[0];
-    if (accepted) ++acc[1];
-    if (other_interval) {
-        ++acc[2];
-        if (accepted) ++acc[3];
-    }
-}
-
 // Nearest informative row beyond `row` in direction `step` within the
 // chromosome rows [first, last]; `row` itself when there is none.
 int informative_beyond(const SiTable& t, int c, int row, int step, int first, int last)
@@ -95,7 +85,7 @@ int move_loc(QtlModel& m, int s)
     const bool other = g.interval != old_interval;
     const bool accept = mh_accept(m.rng, l_new - l_old);
     if (!accept) restore_slot(m, s);
-    count(m.acc_pos + kLocCounters, accept, other);
+    count_position_move(m.acc_pos + kLocCounters, accept, other);
     return accept ? kAccepted : kRejected;
 }
 
@@ -117,7 +107,7 @@ int move_loc_gtp(QtlModel& m, int s)
     const bool accept = mh_accept(m.rng, l_new - l_old);
     if (!accept) restore_slot(m, s);
     apply_slot_values(m, g, +1);
-    count(m.acc_pos + kLocGtpCounters, accept, other);
+    count_position_move(m.acc_pos + kLocGtpCounters, accept, other);
     return accept ? kAccepted : kRejected;
 }
 

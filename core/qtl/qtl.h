@@ -164,6 +164,9 @@ void save_slot(QtlModel& m, int s);
 void restore_slot(QtlModel& m, int s);
 // Metropolis-Hastings decision on log A = min(0, delta): one uniform.
 bool mh_accept(Rng& r, double delta);
+// Counts one position move in its group of acc_pos (proposal, acceptance,
+// and both again when the move crossed to another marker interval).
+void count_position_move(int* acc, bool accepted, bool other_interval);
 
 // ---- effects (effects_mv.cpp, effects_gibbs.cpp, effect_variance.cpp) ----
 // Builds the design over the active slots (skip: a slot left out, -1 none).

@@ -3,9 +3,11 @@
 // sweep: a birth, a death, or an update sweep of every QTL.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "core/qtl/qtl.h"
 #include "core/state/console.h"
+#include "core/state/run_workspace.h"
 #include "core/voskara.h"
 
 namespace vsk {
@@ -152,12 +154,25 @@ void sample_qtl(QtlModel& m, int mode)
     qtl_covariance(m);
 }
 
+namespace {
+
+// The run's QTL working storage and the model over the process-wide records;
+// kept in the run workspace so a second analysis in the process starts afresh.
+struct QtlRunState {
+    QtlWork work;
+    std::optional<QtlModel> model;
+};
+
+}  // namespace
+
 QtlModel& global_qtl_model()
 {
-    static QtlWork work;
-    static QtlModel model{par,    obs,    phe,  mrk,  chr,     mrkrlcs,    gene,      tempgene, GPOarray0, GPOarray1,
-                          boundary, FinalProg, mrkrlcs2, mph, acc_pos, acc_RJqtl, acc_PVqtl, twinv,    work,      rng()};
-    return model;
+    QtlRunState& st = run_workspace().part<QtlRunState>();
+    if (!st.model)
+        st.model.emplace(QtlModel{par,       obs,      phe,      mrk,     chr,       mrkrlcs,   gene,
+                                  tempgene,  GPOarray0, GPOarray1, boundary, FinalProg, mrkrlcs2, mph,
+                                  acc_pos,   acc_RJqtl, acc_PVqtl, twinv,    st.work,   rng()});
+    return *st.model;
 }
 
 void SampleQTL(int mode, [[maybe_unused]] double position) { sample_qtl(global_qtl_model(), mode); }
