@@ -31,6 +31,7 @@ inline constexpr int kGenotypes = 4;
 inline constexpr double kExcluded = -1e25;
 
 struct QtlModel;
+struct FlankPhase;
 
 // Working storage of the marginal-likelihood moves: one model's matrices.
 struct MargModel {
@@ -195,6 +196,14 @@ int rev_jump(QtlModel& m, int kind);
 void draw_prior_effects(QtlModel& m, Gene& g, double scale, const char* where);
 void prune_monomorphic(QtlModel& m);
 void new_qtl_proposal(QtlModel& m, int s, int mode);
+
+// ---- flanking marker phases, the rows of "phase.out" (marker_qtl_phases.cpp) ----
+// Fills table[c] (individual c + 1) for slot s: nearest heterozygous phased
+// marker on each side, alleles on the homologue carrying QTL allele 0 first.
+void marker_qtl_phases(const QtlModel& m, int s, std::vector<FlankPhase>& table);
+void MrkrQtlPhases(int slot, std::vector<FlankPhase>& table);
+// Makes the sample writer take the phase rows from the QTL model.
+void register_phase_sources();
 
 // ---- driver (sample_qtl.cpp) ----
 void random_init_qtl(QtlModel& m);

@@ -175,7 +175,11 @@ QtlModel& global_qtl_model()
     return *st.model;
 }
 
-void SampleQTL(int mode, [[maybe_unused]] double position) { sample_qtl(global_qtl_model(), mode); }
+void SampleQTL(int mode, [[maybe_unused]] double position)
+{
+    if (mode == 0) register_phase_sources();
+    sample_qtl(global_qtl_model(), mode);
+}
 
 void WriteInitialQTLValues() { write_initial_qtl_values(global_qtl_model()); }
 
