@@ -73,7 +73,11 @@ void sample_var_po(QtlModel& m, int kind)
 {
     Par& p = m.p;
     const int T = p.n_traits;
-    Table<double> S(T, T, 0.0), W;
+    Table<double>& S = m.w.wishart_scale;
+    Table<double>& W = m.w.wishart_draw;
+    if (S.rows() < T || S.cols() < T) S.assign(T, T, 0.0);
+    for (int a = 0; a < T; ++a)
+        for (int b = 0; b < T; ++b) S[a][b] = 0.0;
     int n = 0;
     auto add = [&](const Table<double>& eff) {
         ++n;
@@ -86,7 +90,7 @@ void sample_var_po(QtlModel& m, int kind)
         if (polygene[static_cast<std::size_t>(s)].status != 0 && polygene[static_cast<std::size_t>(s)].eff.rows() > kind)
             add(polygene[static_cast<std::size_t>(s)].eff);
     const double nu = n - (T + 1);
-    if (invert(S, T) != 0 || wishart(S, nu, T, W, m.rng) != 0 || invert(W, T) != 0) {
+    if (invert(S, T, m.w.lin) != 0 || wishart(S, nu, T, W, m.rng) != 0 || invert(W, T, m.w.lin) != 0) {
         cprint("\nWARNING function  sample_varPO()");
         cprint("\n failure Wishart ,cycle %d", p.cur_sweep);
         return;

@@ -69,6 +69,9 @@ struct QtlWork {
     MargModel cur, alt;
     LinalgWork lin;
     std::vector<double> z;
+    // Traits x traits scratch of the prior effect draws and the Wishart step.
+    Table<double> prior_chol, wishart_scale, wishart_draw;
+    std::vector<double> prior_z;
     // Slot order of the design (slots in the model, in slot order).
     std::vector<int> design_slots;
     // Monomorphism counters per slot.

@@ -56,13 +56,15 @@ void draw_prior_effects(QtlModel& m, Gene& g, double scale, const char* where)
             }
             continue;
         }
-        Table<double> L(T, T);
+        Table<double>& L = m.w.prior_chol;
+        if (L.rows() < T || L.cols() < T) L.assign(T, T, 0.0);
         mat_copy(effect_prior_matrix(p, kind), L, T, T);
         if (cholesky(L, T) != 0 && !REDprint) {
             cprint("\nWarning cholFD in '%s()-%s'", where, names[kind - 1]);
             cprint(" cycle %d", p.cur_sweep + 1);
         }
-        std::vector<double> z(static_cast<std::size_t>(T));
+        std::vector<double>& z = m.w.prior_z;
+        if (static_cast<int>(z.size()) < T) z.resize(static_cast<std::size_t>(T));
         for (int t = 0; t < T; ++t) z[static_cast<std::size_t>(t)] = m.rng.normal();
         for (int t = 0; t < T; ++t) {
             double v = 0.0;

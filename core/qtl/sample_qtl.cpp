@@ -49,6 +49,11 @@ void prepare_work(QtlModel& m)
     compute_het_flags(m);
     build_descendants(m);
     w.mono.assign(static_cast<std::size_t>(std::max(0, m.p.maximQTL)), 0);
+    const int T = std::max(1, m.p.n_traits);
+    w.prior_chol.assign(T, T, 0.0);
+    w.wishart_scale.assign(T, T, 0.0);
+    w.wishart_draw.assign(T, T, 0.0);
+    w.prior_z.assign(static_cast<std::size_t>(T), 0.0);
     w.ready = true;
 }
 
