@@ -49,14 +49,6 @@ double descendant_terms(QtlModel& m, Gene& g, int i)
     return sum;
 }
 
-void set_origin(QtlModel& m, Gene& g, int c, int k)
-{
-    g.gpori[0][c] = k / 2;
-    g.gpori[1][c] = k % 2;
-    m.gpo0[g.lcsrow][c] = k / 2;
-    m.gpo1[g.lcsrow][c] = k % 2;
-}
-
 // Log weights of the four origin options of non-founder i.
 void option_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* lw)
 {
@@ -79,6 +71,7 @@ void option_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* l
         if (with_phenotypes) {
             if (phenotyped(m, c) && !ind.FP) w += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
             w += descendant_terms(m, g, i);
+            w += final_offspring_terms(m, g, i);
         }
         lw[k] = w;
     }
@@ -95,6 +88,14 @@ void draw_origin(QtlModel& m, Gene& g, int i, bool with_phenotypes)
 }
 
 }  // namespace
+
+void set_origin(QtlModel& m, Gene& g, int c, int k)
+{
+    g.gpori[0][c] = k / 2;
+    g.gpori[1][c] = k % 2;
+    m.gpo0[g.lcsrow][c] = k / 2;
+    m.gpo1[g.lcsrow][c] = k % 2;
+}
 
 void window(const QtlModel& m, int row, int c, int side, int& left, int& right)
 {
@@ -145,8 +146,9 @@ double prob_trans(const QtlModel& m, const Gene& g, int c, int side, int left, i
     return sum;
 }
 
-// Phenotype log-likelihood of every phenotyped individual at the four codes
-// of slot g (g's values must have been added back to the residuals).
+// Phenotype log-likelihood of every phenotyped individual (final offspring
+// included) at the four codes of slot g (g's values must have been added
+// back to the residuals), and the tables of the final-offspring groups.
 void build_ll(QtlModel& m, const Gene& g)
 {
     const int t = m.p.n_traits;
@@ -154,13 +156,13 @@ void build_ll(QtlModel& m, const Gene& g)
     x.resize(static_cast<std::size_t>(t));
     if (m.w.ll.rows() != m.p.n_individuals) m.w.ll.assign(m.p.n_individuals, kGenotypes, 0.0);
     for (int c = 0; c < m.p.n_individuals; ++c) {
-        const Obs& ind = m.o[static_cast<std::size_t>(c)];
-        if (!phenotyped(m, c) || ind.FP) continue;
+        if (!phenotyped(m, c)) continue;
         for (int k = 0; k < kGenotypes; ++k) {
             for (int j = 0; j < t; ++j) x[static_cast<std::size_t>(j)] = m.phe.residual[c][j] - g.gval[k][j];
             m.w.ll[c][k] = mvn_logdensity(t, m.p.res_logdet, x.data(), m.p.res_prec);
         }
     }
+    if (has_final_offspring(m)) final_offspring_tables(m);
 }
 
 void rederive_descendants(QtlModel& m, Gene& g, int i)
@@ -185,42 +187,8 @@ void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes)
         draw_origin(m, g, i, with_phenotypes);
     }
     if (with_phenotypes) derive_all_genotypes(m, g);
-    if (!m.fp.empty()) sample_final_offspring_origin(m, s, with_phenotypes);
+    if (has_final_offspring(m)) sample_final_offspring_origin(m, s, with_phenotypes);
     if (with_phenotypes) apply_slot_values(m, g, +1);
-}
-
-// Absorbed final offspring: their origins are drawn from their own
-// phenotypes (when phenotyped) given their parents' genotypes.
-void sample_final_offspring_origin(QtlModel& m, int s, bool with_phenotypes)
-{
-    Gene& g = m.gene[static_cast<std::size_t>(s)];
-    const int t = m.p.n_traits;
-    std::vector<double>& x = m.w.resid_scratch;
-    x.resize(static_cast<std::size_t>(t));
-    for (int c = 0; c < m.p.n_individuals; ++c) {
-        const Obs& ind = m.o[static_cast<std::size_t>(c)];
-        if (!ind.FP || ind.fat == 0) continue;
-        double w[kOptions];
-        for (int k = 0; k < kOptions; ++k) {
-            set_origin(m, g, c, k);
-            derive_labels(m, g, c + 1);
-            w[k] = 1e-5;
-            if (with_phenotypes && phenotyped(m, c)) {
-                const double* v = g.gval[g.gtp[static_cast<std::size_t>(c)]];
-                for (int j = 0; j < t; ++j) x[static_cast<std::size_t>(j)] = m.phe.residual[c][j] - v[j];
-                w[k] += std::exp(mvn_logdensity(t, m.p.res_logdet, x.data(), m.p.res_prec));
-            }
-        }
-        const double u = m.rng.uniform();
-        int k = sample_discrete(w, kOptions, u);
-        if (k < 0) k = static_cast<int>(kOptions * u);
-        if (k < 0 || k >= kOptions) {
-            cprint("\nerror gpori: qtl %d,ip %d,k2 %d,k3 %d", s + 1, c + 1, k / 2, k % 2);
-            abort_voskara();
-        }
-        set_origin(m, g, c, k);
-        derive_labels(m, g, c + 1);
-    }
 }
 
 // Heterozygous marker genotypes from the alleles as read.

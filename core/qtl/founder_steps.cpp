@@ -36,6 +36,7 @@ double founder_option(QtlModel& m, Gene& g, int k, int code)
             derive_labels(m, g, j);
             if (phenotyped(m, j - 1)) w += m.w.ll[j - 1][g.gtp[static_cast<std::size_t>(j - 1)]];
         }
+        w += final_offspring_terms(m, g, i);
     }
     return w;
 }
@@ -62,7 +63,7 @@ void sample_founder_genotypes(QtlModel& m, int s)
         derive_labels(m, g, i);
         rederive_descendants(m, g, i);
     }
-    if (!m.fp.empty()) sample_final_offspring_origin(m, s, qtl_mode);
+    if (has_final_offspring(m)) sample_final_offspring_origin(m, s, qtl_mode);
     if (qtl_mode) apply_slot_values(m, g, +1);
 }
 

@@ -63,7 +63,8 @@ double phenotype_terms(const QtlModel& m, const Gene& g)
         const Obs& ind = m.o[static_cast<std::size_t>(c)];
         if (phenotyped(m, c) && !ind.FP) sum += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
     }
-    return sum;
+    // Final offspring enter with their origins summed out.
+    return sum + final_offspring_total(m, g);
 }
 
 }  // namespace
@@ -106,6 +107,9 @@ int move_loc_gtp(QtlModel& m, int s)
     const bool other = g.interval != old_interval;
     const bool accept = mh_accept(m.rng, l_new - l_old);
     if (!accept) restore_slot(m, s);
+    // Their origins drawn from the markers alone are replaced by a draw from
+    // their conditional at the accepted position.
+    if (accept && has_final_offspring(m)) sample_final_offspring_origin(m, s, true);
     apply_slot_values(m, g, +1);
     count_position_move(m.acc_pos + kLocGtpCounters, accept, other);
     return accept ? kAccepted : kRejected;

@@ -74,6 +74,15 @@ struct QtlWork {
     std::vector<double> prior_z;
     // Slot order of the design (slots in the model, in slot order).
     std::vector<int> design_slots;
+    // Absorbed final offspring grouped by their parents (fo_father,
+    // fo_mother: 1-based), members of group k (0-based individuals) in
+    // fo_members[fo_member_start[k] .. fo_member_start[k + 1]); per individual
+    // c the groups whose parents are c or one of its descendants in
+    // fo_affected[fo_affected_start[c] .. fo_affected_start[c + 1]); per group
+    // the summed offspring log-likelihood per (father, mother) genotype pair.
+    std::vector<int> fo_father, fo_mother, fo_member_start, fo_members;
+    std::vector<int> fo_affected_start, fo_affected;
+    Table<double> fo_table;
     // Monomorphism counters per slot.
     std::vector<int> mono;
     // Birth and death probabilities.
@@ -156,6 +165,15 @@ void window(const QtlModel& m, int row, int i, int side, int& left, int& right);
 double prob_trans(const QtlModel& m, const Gene& g, int i, int side, int left, int right, bool mendel);
 void build_ll(QtlModel& m, const Gene& g);
 void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes);
+void set_origin(QtlModel& m, Gene& g, int c, int k);   // gpori and the QTL row of individual c + 1
+
+// ---- absorbed final offspring (final_offspring.cpp) ----
+bool has_final_offspring(const QtlModel& m);
+void build_final_offspring_groups(QtlModel& m);
+void final_offspring_tables(QtlModel& m);
+// Offspring terms of the groups individual i (1-based) can change.
+double final_offspring_terms(const QtlModel& m, const Gene& g, int i);
+double final_offspring_total(const QtlModel& m, const Gene& g);
 void sample_final_offspring_origin(QtlModel& m, int s, bool with_phenotypes);
 void sample_founder_genotypes(QtlModel& m, int s);
 void sample_allele_frequencies(QtlModel& m, int s);

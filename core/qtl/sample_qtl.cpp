@@ -48,6 +48,7 @@ void prepare_work(QtlModel& m)
     init_qtl_slots(m);
     compute_het_flags(m);
     build_descendants(m);
+    build_final_offspring_groups(m);
     w.mono.assign(static_cast<std::size_t>(std::max(0, m.p.maximQTL)), 0);
     const int T = std::max(1, m.p.n_traits);
     w.prior_chol.assign(T, T, 0.0);
