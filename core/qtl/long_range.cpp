@@ -1,9 +1,11 @@
 // Position updates that redraw a QTL afresh ("ShRange": random walk from
 // its position; "LoRange": a position from the prior) with the means and
 // effects integrated out, and the new-QTL proposal births share.
+#include <algorithm>
 #include <cmath>
 
 #include "core/qtl/qtl.h"
+#include "core/qtl/rjs_debug.h"
 #include "core/state/console.h"
 
 namespace vsk {
@@ -13,6 +15,20 @@ namespace {
 constexpr int kShortRange = 1;
 constexpr int kShRangeCounters = 12;
 constexpr int kLoRangeCounters = 16;
+
+// Matrices of the current ("o") and the proposed model into the debug log.
+void log_models(RjsLog& log, const MargModel& old_model, const MargModel& proposed, int s)
+{
+    if (!log.on()) return;
+    log.matrix("XRX_G\n", proposed.C, proposed.dim);
+    log.vector("XRy\n", proposed.rhs, proposed.dim);
+    log.matrix(slot_title("XRX_Go", s).c_str(), old_model.C, old_model.dim);
+    log.vector(slot_title("XRyo", s).c_str(), old_model.rhs, old_model.dim);
+    log.chol_inverse("chol(inv(XRX_Go))\n", old_model);
+    log.chol_inverse(slot_title("chol(inv(XRX_Gn))", s).c_str(), proposed);
+    log.vector("CPM\n", proposed.bhat, proposed.dim);
+    log.vector(slot_title("CPMo", s).c_str(), old_model.bhat, old_model.dim);
+}
 
 }  // namespace
 
@@ -37,7 +53,10 @@ int long_range_update(QtlModel& m, int s, int mode)
     const int k = active_count(m);
     if (k == 0) return kNotAttempted;
     apply_all_values(m, -1);
+    RjsLog log("RJSupdate.log");
+    log.header(m);
     build_design(m, -1);
+    log.design(m, "XRXo\n", true);
     form_model(m, m.w.cur, k);
     if (mode != kShortRange) s = pick_active_slot(m, m.rng.uniform());
     Gene& g = m.gene[static_cast<std::size_t>(s)];
@@ -47,7 +66,9 @@ int long_range_update(QtlModel& m, int s, int mode)
     new_qtl_proposal(m, s, mode);
     const bool other_interval = g.interval != old_interval;
     build_design(m, -1);
+    log.design(m, "XRXn\n", false);
     form_model(m, m.w.alt, k);
+    log_models(log, m.w.cur, m.w.alt, s);
     if (m.w.cur.failed || m.w.alt.failed) {
         if (!REDprint) {
             cprint("\nWarning Cholesky DC in 'LongRangeUpdateQTL()'");
@@ -61,16 +82,31 @@ int long_range_update(QtlModel& m, int s, int mode)
     // A random walk is symmetric, so the location prior stays in the ratio;
     // a draw from the prior cancels it.
     if (mode == kShortRange) delta += log_interval_weight(m, g) - old_weight;
-    const bool accept = mh_accept(m.rng, delta);
+    RjsTerms t;
+    if (mode == kShortRange) {
+        t.prior[0] = old_weight;
+        t.prior[1] = log_interval_weight(m, g);
+    }
+    t.det_c[0] = 0.5 * m.w.cur.log_det_cinv;
+    t.det_c[1] = 0.5 * m.w.alt.log_det_cinv;
+    t.quad[0] = 0.5 * m.w.cur.quad;
+    t.quad[1] = 0.5 * m.w.alt.quad;
+    t.log_a = std::min(0.0, delta);
+    const bool accept = mh_accept(m.rng, delta, &t.log_u);
     if (accept) {
         draw_effects(m, m.w.alt);
+        log.draw(m, m.w.alt, "CPM\n");
     } else {
         restore_slot(m, s);
         draw_effects(m, m.w.cur);
+        log.draw(m, m.w.cur, "CPMo\n");
     }
     apply_all_values(m, +1);
-    count_position_move(m.acc_pos + (mode == kShortRange ? kShRangeCounters : kLoRangeCounters), accept, other_interval);
-    return accept ? kAccepted : kRejected;
+    int* acc = m.acc_pos + (mode == kShortRange ? kShRangeCounters : kLoRangeCounters);
+    count_position_move(acc, accept, other_interval);
+    const int result = accept ? kAccepted : kRejected;
+    log.update_summary(t, mode == kShortRange, result, acc[0], acc[1]);
+    return result;
 }
 
 }  // namespace vsk

@@ -46,10 +46,12 @@ void restore_slot(QtlModel& m, int s)
 }
 
 // Accept with probability min(1, exp(delta)); always draws one uniform.
-bool mh_accept(Rng& r, double delta)
+bool mh_accept(Rng& r, double delta, double* log_u)
 {
     const double log_a = delta < 0.0 ? delta : 0.0;
-    return std::log(r.uniform()) <= log_a;
+    const double lu = std::log(r.uniform());
+    if (log_u) *log_u = lu;
+    return lu <= log_a;
 }
 
 // One group of four position-move counters: proposals, acceptances, and the

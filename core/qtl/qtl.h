@@ -185,7 +185,8 @@ void rederive_descendants(QtlModel& m, Gene& g, int i);
 void save_slot(QtlModel& m, int s);
 void restore_slot(QtlModel& m, int s);
 // Metropolis-Hastings decision on log A = min(0, delta): one uniform.
-bool mh_accept(Rng& r, double delta);
+// The log of the uniform goes to *log_u when given.
+bool mh_accept(Rng& r, double delta, double* log_u = nullptr);
 // Counts one position move in its group of acc_pos (proposal, acceptance,
 // and both again when the move crossed to another marker interval).
 void count_position_move(int* acc, bool accepted, bool other_interval);
