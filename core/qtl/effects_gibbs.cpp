@@ -22,7 +22,8 @@ void draw_kind(QtlModel& m, Gene& g, int s, int kind)
     const double* cov = kind == kAddRow ? kAddCov : kDomCov;
     int n = 0;
     double sxx = 0.0;
-    std::vector<double> sxr(static_cast<std::size_t>(T), 0.0);
+    std::vector<double>& sxr = m.w.gibbs_sxr;
+    sxr.assign(static_cast<std::size_t>(T), 0.0);
     for (int c = 0; c < p.n_individuals; ++c) {
         if (!phenotyped(m, c)) continue;
         const double x = cov[g.gtp[static_cast<std::size_t>(c)]];
@@ -36,18 +37,25 @@ void draw_kind(QtlModel& m, Gene& g, int s, int kind)
         cprint("\nCycle %d:Warning NO observations on %s QTL %d", p.cur_sweep, kind == kAddRow ? "add.eff." : "dom.eff.", s + 1);
         return;
     }
-    Table<double> C(T, T), L(T, T);
+    Table<double>& C = m.w.gibbs_c;
+    Table<double>& L = m.w.prior_chol;
+    if (C.rows() < T || C.cols() < T) C.assign(T, T, 0.0);
+    if (L.rows() < T || L.cols() < T) L.assign(T, T, 0.0);
     for (int t = 0; t < T; ++t)
         for (int u = 0; u < T; ++u) C[t][u] = sxx * p.res_prec[t][u];
     if (setting >= 2) {
-        Table<double> Vi(T, T);
+        Table<double>& Vi = m.w.wishart_scale;
+        if (Vi.rows() < T || Vi.cols() < T) Vi.assign(T, T, 0.0);
         mat_copy(effect_prior_matrix(p, kind), Vi, T, T);
-        if (invert(Vi, T) == 0)
+        if (invert(Vi, T, m.w.lin) == 0)
             for (int t = 0; t < T; ++t)
                 for (int u = 0; u < T; ++u) C[t][u] += Vi[t][u];
     }
-    if (invert(C, T) != 0) return;
-    std::vector<double> mean(static_cast<std::size_t>(T), 0.0), z(static_cast<std::size_t>(T));
+    if (invert(C, T, m.w.lin) != 0) return;
+    std::vector<double>& mean = m.w.gibbs_mean;
+    std::vector<double>& z = m.w.prior_z;
+    mean.assign(static_cast<std::size_t>(T), 0.0);
+    z.assign(static_cast<std::size_t>(T), 0.0);
     mat_vec(C, sxr.data(), mean.data(), T, T);
     mat_copy(C, L, T, T);
     if (cholesky(L, T) != 0 && !REDprint) {

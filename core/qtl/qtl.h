@@ -72,6 +72,9 @@ struct QtlWork {
     // Traits x traits scratch of the prior effect draws and the Wishart step.
     Table<double> prior_chol, wishart_scale, wishart_draw;
     std::vector<double> prior_z;
+    // Per-QTL effect step: precision and sums of one kind.
+    Table<double> gibbs_c;
+    std::vector<double> gibbs_sxr, gibbs_mean;
     // Slot order of the design (slots in the model, in slot order).
     std::vector<int> design_slots;
     // Absorbed final offspring grouped by their parents (fo_father,

@@ -55,6 +55,9 @@ void prepare_work(QtlModel& m)
     w.wishart_scale.assign(T, T, 0.0);
     w.wishart_draw.assign(T, T, 0.0);
     w.prior_z.assign(static_cast<std::size_t>(T), 0.0);
+    w.gibbs_c.assign(T, T, 0.0);
+    w.gibbs_sxr.assign(static_cast<std::size_t>(T), 0.0);
+    w.gibbs_mean.assign(static_cast<std::size_t>(T), 0.0);
     w.ready = true;
 }
 
