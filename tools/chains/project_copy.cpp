@@ -128,6 +128,8 @@ bool prepare_chains(const Options& o, ChainPlan& plan, std::FILE* err)
     if (!copy_into(plan.project, plan.root, o.par_file, err)) return false;
     if (copyable_name(map) && exists_file(plan.project / map) && !copy_into(plan.project, plan.root, map, err))
         return false;
+    for (const char* name : kOptionalInputs)
+        if (exists_file(plan.project / name) && !copy_into(plan.project, plan.root, name, err)) return false;
 
     const long seed = project_seed(par.string());
     const int width = rvn::chain_number_width(o.chains);
