@@ -5,6 +5,7 @@
 
 #include "post/chain_dirs.h"
 #include "post/chains_pool.h"
+#include "post/console.h"
 #include "post/driver.h"
 #include "post/ruvane.h"
 #include "post/state.h"
@@ -17,6 +18,11 @@ int RuvaneChains(const std::string& project_dir, const std::string& par_file)
     PostState& st = state();
     reset_state(st);
     st.project_dir = chains_root(project_dir).string();
+    if (list_chain_dirs(st.project_dir).empty()) {
+        rprint("\nERROR: no chain directories (chain_01, chain_02, ...) in %s", st.project_dir.c_str());
+        rprint("\nRun voskara_chains on the project first");
+        exit_ruvane();
+    }
     try {
         const RunStart run = begin_run(st, par_file);
         const PooledChains pooled = pool_chains(st, par_file);

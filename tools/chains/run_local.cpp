@@ -126,11 +126,10 @@ private:
 void stop_running(std::vector<Chain>& chains)
 {
     std::vector<pid_t> pids;
-    for (Chain& c : chains)
-        if (c.state == State::running) {
-            pids.push_back(c.pid);
-            c.state = State::stopped;
-        }
+    for (Chain& c : chains) {
+        if (c.state == State::running) pids.push_back(c.pid);
+        if (c.state == State::running || c.state == State::queued) c.state = State::stopped;
+    }
     stop_children(pids, kStopGraceMs);
 }
 
