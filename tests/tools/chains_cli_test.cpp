@@ -190,3 +190,19 @@ TEST(ChainsStat, PooledChainsMatchOneLongChain)
         EXPECT_LT(rvn::chain_convergence(four).rhat, 1.01);
     }
 }
+
+TEST(ChainsCli, IbdProjectRunsOneTaskPerPosition)
+{
+    TempDir dir;
+    const fs::path p = dir / "ibd";
+    fs::copy(testsupport::source_path("examples/ibd"), p, fs::copy_options::recursive);
+    const auto r = chains(p, "-n 1 -j 2");
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_NE(r.output.find("IBD mode: 6 tasks"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("IBD files of 6 positions joined"), std::string::npos) << r.output;
+    for (int k = 1; k <= 6; ++k) {
+        const std::string log = read_file(p / "chains" / ("chain_0" + std::to_string(k) + ".log"));
+        EXPECT_NE(log.find("One position for IBD probabilities"), std::string::npos) << k;
+        EXPECT_NE(log.find("(N=1)"), std::string::npos) << k;
+    }
+}

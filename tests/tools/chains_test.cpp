@@ -7,6 +7,7 @@
 #include "post/chain_dirs.h"
 #include "support/test_support.h"
 #include "tools/chains/cli.h"
+#include "tools/chains/ibd_positions.h"
 #include "tools/chains/project_copy.h"
 #include "tools/chains/seeds.h"
 #include "tools/chains/slurm.h"
@@ -148,4 +149,35 @@ TEST(ChainSlurm, ArrayMergeAndSubmitScripts)
     EXPECT_NE(merge.find("'/opt/bin/ruvane_console' -d '/data/my proj' -p 'voskara.par' --chains"), std::string::npos);
     EXPECT_NE(vch::submit_script().find("--dependency=afterok:\"$array\" merge.sbatch"), std::string::npos);
     EXPECT_EQ(vch::shell_quote("it's"), "'it'\\''s'");
+}
+
+TEST(ChainIbd, PositionsAsTheAnalysisDerivesThem)
+{
+    TempDir dir;
+    const std::string map = "; map\ngroup A\nm1 0\nm2 10.0\nm3 25\n\nchrom B\nb1 5\nb2 7\ngroup C\nc1 0\nc2 30 1\n";
+    write_file(dir / "voskara.map", map);
+    struct Case {
+        std::string fix;
+        std::string indiC;
+        std::vector<double> expected;
+    };
+    const Case cases[] = {
+        {"MARKERS", "1 0 1", {100.0, 100.1, 100.25, 300.0, 300.3}},
+        {"10 cM", "1 1 0", {100.0, 100.1, 100.2, 100.25, 200.05, 200.07}},
+        {"10cM", "0 0 1", {300.0, 300.1, 300.2, 300.3}},
+        {"200.06", "1 1 1", {200.06}},
+        {"250", "1 1 1", {}},
+        {"0cM", "1 1 1", {}},
+    };
+    for (const Case& c : cases) {
+        write_file(dir / "voskara.par", "indicQTL 2\nmapfile voskara.map\nnchrom 3\nindiC " + c.indiC +
+                                            "\nnmrkrC 3 2 2\nfixQTLpos " + c.fix + "\n");
+        const std::vector<double> got = vch::ibd_positions(dir.str(), "voskara.par");
+        ASSERT_EQ(got.size(), c.expected.size()) << c.fix;
+        for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], c.expected[i], 1e-12) << c.fix;
+    }
+    write_file(dir / "voskara.par", "indicQTL 1\nmapfile voskara.map\nnchrom 3\nindiC 1 1 1\nnmrkrC 3 2 2\n");
+    EXPECT_TRUE(vch::ibd_positions(dir.str(), "voskara.par").empty());
+    for (double x : {100.1, 100.59999999999999, 200.07})
+        EXPECT_EQ(std::strtod(vch::position_text(x).c_str(), nullptr), x);
 }

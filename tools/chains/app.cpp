@@ -49,11 +49,23 @@ std::string verdict_line(const std::string& log)
     return found;
 }
 
+int merge_ibd_here(const ChainPlan& plan, std::FILE* out, std::FILE* err)
+{
+    const fs::path log = plan.root / "merge.log";
+    if (!write_ibd_merge_script(plan, err)) return 1;
+    const int code = run_and_wait("/bin/sh", {(plan.root / "merge_ibd.sh").string()}, log.string(), err);
+    std::fprintf(out, "%s", file_tail(log.string(), 1).c_str());
+    if (code == 0) return 0;
+    std::fprintf(err, "voskara_chains: joining the IBD files failed with exit code %d\n", code);
+    return 1;
+}
+
 int merge_here(const ChainPlan& plan, const std::string& ruvane, std::FILE* out, std::FILE* err)
 {
     const fs::path log = plan.root / "merge.log";
     std::error_code ec;
     fs::remove(log, ec);
+    if (!plan.positions.empty()) return merge_ibd_here(plan, out, err);
     std::fprintf(out, "pooling the chains: %s -d %s --chains (log %s)\n", ruvane.c_str(), plan.project.c_str(),
                  log.c_str());
     const int code =
@@ -72,8 +84,8 @@ int run_slurm(const Options& o, const ChainPlan& plan, const SlurmPrograms& prog
               std::FILE* err)
 {
     if (!write_slurm_files(plan, programs, o.sbatch_options, err)) return 1;
-    std::fprintf(out, "Slurm job array of %zu chains and its merge step written to %s\n", plan.dirs.size(),
-                 plan.root.c_str());
+    std::fprintf(out, "Slurm job array of %zu %s and its merge step written to %s\n", plan.dirs.size(),
+                 plan.positions.empty() ? "chains" : "IBD positions", plan.root.c_str());
     if (!o.submit) {
         std::fprintf(out, "submit them with: sh %s\n", (plan.root / "submit.sh").c_str());
         return 0;
@@ -101,15 +113,22 @@ int run_chains_cli(int argc, char** argv, std::FILE* out, std::FILE* err)
 
     ChainPlan plan;
     if (!prepare_chains(o, plan, err)) return 1;
-    std::fprintf(out, "%d chains of %s in %s\n", o.chains, plan.project.c_str(), plan.root.c_str());
-    for (std::size_t i = 0; i < plan.dirs.size(); ++i)
-        std::fprintf(out, "chain %zu: seed %ld\n", i + 1, plan.seeds[i]);
+    const int tasks = static_cast<int>(plan.dirs.size());
+    if (plan.positions.empty()) {
+        std::fprintf(out, "%d chains of %s in %s\n", tasks, plan.project.c_str(), plan.root.c_str());
+        for (int i = 0; i < tasks; ++i) std::fprintf(out, "chain %d: seed %ld\n", i + 1, plan.seeds[i]);
+    } else {
+        std::fprintf(out, "IBD mode: %d tasks of %s in %s, one per IBD position (-n %d not used)\n", tasks,
+                     plan.project.c_str(), plan.root.c_str(), o.chains);
+        for (int i = 0; i < tasks; ++i)
+            std::fprintf(out, "chain %d: IBD position %.6f\n", i + 1, plan.positions[i]);
+    }
     if (o.slurm) return run_slurm(o, plan, programs, out, err);
 
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int jobs = o.jobs > 0 ? o.jobs : std::min(o.chains, cores);
+    const int jobs = o.jobs > 0 ? o.jobs : std::min(tasks, cores);
     if (run_chains_here(plan, programs.console, jobs, out, err) != 0) return 1;
-    std::fprintf(out, "all %d chains finished\n", o.chains);
+    std::fprintf(out, "all %d chains finished\n", tasks);
     if (!o.merge) return 0;
     return merge_here(plan, programs.ruvane, out, err);
 }

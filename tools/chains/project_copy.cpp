@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "post/chain_dirs.h"
+#include "tools/chains/ibd_positions.h"
 #include "tools/chains/seeds.h"
 #include "textfile/textfile.h"
 
@@ -71,6 +72,21 @@ bool append_seed(const fs::path& par, long seed, int k, int count, std::FILE* er
     return true;
 }
 
+// The position of an IBD task: the last fixQTLpos line is the one read.
+bool append_position(const fs::path& par, double position, int k, int count, std::FILE* err)
+{
+    std::ifstream in(par, std::ios::binary | std::ios::ate);
+    const bool needs_break = in && in.tellg() > 0 && (in.seekg(-1, std::ios::end), in.get() != '\n');
+    std::ofstream out(par, std::ios::app);
+    if (needs_break) out << '\n';
+    out << "fixQTLpos           " << position_text(position) << "  ; IBD position " << k << " of " << count << '\n';
+    if (!out) {
+        std::fprintf(err, "voskara_chains: cannot write the IBD position of task %d to '%s'\n", k, par.c_str());
+        return false;
+    }
+    return true;
+}
+
 // Removes the chain directories and logs of an earlier run.
 bool clear_earlier_chains(const fs::path& root, bool overwrite, std::FILE* err)
 {
@@ -132,14 +148,18 @@ bool prepare_chains(const Options& o, ChainPlan& plan, std::FILE* err)
         if (exists_file(plan.project / name) && !copy_into(plan.project, plan.root, name, err)) return false;
 
     const long seed = project_seed(par.string());
-    const int width = rvn::chain_number_width(o.chains);
-    for (int k = 1; k <= o.chains; ++k) {
+    plan.positions = ibd_positions(plan.project.string(), o.par_file);
+    const int tasks = plan.positions.empty() ? o.chains : static_cast<int>(plan.positions.size());
+    const int width = rvn::chain_number_width(tasks);
+    for (int k = 1; k <= tasks; ++k) {
         const fs::path dir = plan.root / rvn::chain_dir_name(k, width);
         fs::create_directories(dir, ec);
         for (const std::string& name : inputs)
             if (!copy_into(plan.project, dir, name, err)) return false;
-        const long s = chain_seed(seed, k);
-        if (k > 1 && !append_seed(dir / o.par_file, s, k, o.chains, err)) return false;
+        const long s = plan.positions.empty() ? chain_seed(seed, k) : seed;
+        if (plan.positions.empty() && k > 1 && !append_seed(dir / o.par_file, s, k, tasks, err)) return false;
+        if (!plan.positions.empty() && !append_position(dir / o.par_file, plan.positions[k - 1], k, tasks, err))
+            return false;
         plan.dirs.push_back(dir);
         plan.seeds.push_back(s);
     }

@@ -19,6 +19,9 @@ struct ChainPlan {
     std::string par_file;           // name of the parameter file in every directory
     std::vector<std::filesystem::path> dirs;  // chain k at index k - 1
     std::vector<long> seeds;
+    // IBD mode with positions: task k runs position k alone (every task
+    // with the project's seed) instead of chain k.
+    std::vector<double> positions;
 };
 
 // Input files of a project named by its parameter file and the optional
@@ -26,7 +29,8 @@ struct ChainPlan {
 // are left where they are and are not listed).
 std::vector<std::string> project_inputs(const std::filesystem::path& project, const std::string& par_file);
 
-// Creates the chains of `o`; false after a message on `err` (missing
+// Creates the chains of `o` (in IBD mode one task per IBD position, whatever
+// the number of chains asked for); false after a message on `err` (missing
 // project or parameter file, chains of an earlier run without --overwrite,
 // a file that cannot be copied).
 bool prepare_chains(const Options& o, ChainPlan& plan, std::FILE* err);

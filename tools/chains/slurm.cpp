@@ -46,7 +46,7 @@ std::string array_script(const ChainPlan& plan, const SlurmPrograms& programs,
     const int width = rvn::chain_number_width(count);
     std::ostringstream s;
     s << "#!/bin/sh\n"
-      << "# One task per chain: task k runs the analysis in chain_k (zero-padded).\n"
+      << "# One task per chain (per IBD position in IBD mode): task k runs the analysis in chain_k (zero-padded).\n"
       << "#SBATCH --job-name=voskara_chains\n"
       << "#SBATCH --array=1-" << count << '\n'
       << "#SBATCH --ntasks=1\n"
@@ -72,9 +72,12 @@ std::string merge_script(const ChainPlan& plan, const SlurmPrograms& programs,
       << "#SBATCH --chdir=" << plan.root.string() << '\n'
       << "#SBATCH --output=" << plan.root.string() << "/merge.log\n";
     sbatch_lines(s, sbatch_options);
-    s << "set -eu\n"
-      << "exec " << shell_quote(programs.ruvane) << " -d " << shell_quote(plan.project.string()) << " -p "
-      << shell_quote(plan.par_file) << " --chains\n";
+    s << "set -eu\n";
+    if (!plan.positions.empty())
+        s << "exec sh " << shell_quote((plan.root / "merge_ibd.sh").string()) << '\n';
+    else
+        s << "exec " << shell_quote(programs.ruvane) << " -d " << shell_quote(plan.project.string()) << " -p "
+          << shell_quote(plan.par_file) << " --chains\n";
     return s.str();
 }
 
@@ -91,9 +94,33 @@ std::string submit_script()
            "echo \"chains: job $array, merge: job $merge\"\n";
 }
 
+std::string ibd_merge_script()
+{
+    return "#!/bin/sh\n"
+           "# Joins the IBD files of the position tasks, in position order, into this directory.\n"
+           "set -eu\n"
+           "cd \"$(dirname \"$0\")\"\n"
+           "rm -f ./*.ibd\n"
+           "n=0\n"
+           "for d in chain_*/; do\n"
+           "    n=$((n + 1))\n"
+           "    for f in \"$d\"*.ibd; do\n"
+           "        [ -e \"$f\" ] || continue\n"
+           "        cat \"$f\" >>\"$(basename \"$f\")\"\n"
+           "    done\n"
+           "done\n"
+           "echo \"IBD files of $n positions joined\"\n";
+}
+
+bool write_ibd_merge_script(const ChainPlan& plan, std::FILE* err)
+{
+    return write_text(plan.root / "merge_ibd.sh", ibd_merge_script(), true, err);
+}
+
 bool write_slurm_files(const ChainPlan& plan, const SlurmPrograms& programs,
                        const std::vector<std::string>& sbatch_options, std::FILE* err)
 {
+    if (!plan.positions.empty() && !write_ibd_merge_script(plan, err)) return false;
     return write_text(plan.root / "chains.sbatch", array_script(plan, programs, sbatch_options), true, err) &&
            write_text(plan.root / "merge.sbatch", merge_script(plan, programs, sbatch_options), true, err) &&
            write_text(plan.root / "submit.sh", submit_script(), true, err);

@@ -20,12 +20,17 @@ struct SlurmPrograms {
 // A word quoted for a POSIX shell.
 std::string shell_quote(const std::string& word);
 
-// The text of the three files.
+// The text of the three files (in IBD mode the merge step runs
+// "merge_ibd.sh" instead of the pooled post-processing).
 std::string array_script(const ChainPlan& plan, const SlurmPrograms& programs,
                          const std::vector<std::string>& sbatch_options);
 std::string merge_script(const ChainPlan& plan, const SlurmPrograms& programs,
                          const std::vector<std::string>& sbatch_options);
 std::string submit_script();
+// IBD mode: joins the IBD files of the position tasks, in position order,
+// into PROJECT/chains ("merge_ibd.sh", run by the merge step).
+std::string ibd_merge_script();
+bool write_ibd_merge_script(const ChainPlan& plan, std::FILE* err);
 
 // Writes the files; false after a message on `err`.
 bool write_slurm_files(const ChainPlan& plan, const SlurmPrograms& programs,
