@@ -44,6 +44,7 @@ pid_t spawn_logged(const std::string& program, const std::vector<std::string>& a
         ::setpgid(0, 0);
         ::signal(SIGINT, SIG_DFL);
         ::signal(SIGTERM, SIG_DFL);
+        ::signal(SIGHUP, SIG_DFL);
         ::dup2(fd, STDOUT_FILENO);
         ::dup2(fd, STDERR_FILENO);
         ::execv(program.c_str(), argv.data());
@@ -93,6 +94,7 @@ void catch_interrupts()
     sigemptyset(&sa.sa_mask);
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
 }
 
 bool interrupted() { return g_interrupted != 0; }

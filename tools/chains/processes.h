@@ -22,7 +22,7 @@ bool poll_child(pid_t pid, int& code);
 // after `grace_ms`; reaps them all.
 void stop_children(const std::vector<pid_t>& pids, int grace_ms);
 
-// SIGINT and SIGTERM set a flag instead of ending this process.
+// SIGINT, SIGTERM and SIGHUP set a flag instead of ending this process.
 void catch_interrupts();
 bool interrupted();
 

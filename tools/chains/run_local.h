@@ -1,6 +1,6 @@
 // Running the chains of a plan on this machine: one voskara_console process
 // per chain, at most `jobs` at once, a progress line per chain, and a clean
-// stop of all of them on Ctrl-C (SIGINT), SIGTERM or the first failure.
+// stop of all of them on Ctrl-C (SIGINT), SIGTERM, SIGHUP or the first failure.
 #pragma once
 
 #include <cstdio>
