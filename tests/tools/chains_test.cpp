@@ -181,3 +181,25 @@ TEST(ChainIbd, PositionsAsTheAnalysisDerivesThem)
     for (double x : {100.1, 100.59999999999999, 200.07})
         EXPECT_EQ(std::strtod(vch::position_text(x).c_str(), nullptr), x);
 }
+
+TEST(ChainIbd, MergeScriptJoinsTheIbdFilesInPositionOrder)
+{
+    TempDir dir;
+    vch::ChainPlan plan;
+    plan.root = dir.path();
+    testsupport::CapturedStream err;
+    ASSERT_TRUE(vch::write_ibd_merge_script(plan, err.stream()));
+    std::filesystem::create_directories(dir / "chain_01");
+    std::filesystem::create_directories(dir / "chain_02");
+    std::filesystem::create_directories(dir / "chain_10");
+    write_file(dir / "chain_01/fapC1.ibd", "position 1\n");
+    write_file(dir / "chain_02/fapC1.ibd", "position 2\n");
+    write_file(dir / "chain_10/fapC1.ibd", "position 10\n");
+    write_file(dir / "chain_02/gamC1.ibd", "gametes 2\n");
+    write_file(dir / "fapC1.ibd", "left from an earlier merge\n");
+    const auto r = testsupport::run_command("sh " + (dir / "merge_ibd.sh").string());
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(r.output, "IBD files of 3 positions joined\n");
+    EXPECT_EQ(read_file(dir / "fapC1.ibd"), "position 1\nposition 2\nposition 10\n");
+    EXPECT_EQ(read_file(dir / "gamC1.ibd"), "gametes 2\n");
+}
