@@ -175,13 +175,11 @@ void print_finish(const std::string& start)
 
 }  // namespace
 
-bool run_post_processing(PostState& st, const std::string& par_file, ShortSamples short_samples)
+RunStart begin_run(PostState& st, const std::string& par_file)
 {
-    const std::string start = vsk::datetime_text();
-    const auto clock_start = std::chrono::steady_clock::now();
-    ReportInputs report{par_file, start, 0.0, {}, {}};
+    RunStart run{vsk::datetime_text(), std::chrono::steady_clock::now()};
     rstars(0, kRuleWidth, 1);
-    print_time_line("START: ", start);
+    print_time_line("START: ", run.start);
     rstars(0, kRuleWidth, 1);
     print_banner();
 
@@ -192,14 +190,13 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
     postprob.clear();
     bayesfac.clear();
     nchromosomes = static_cast<int>(st.groups.size());
-    if (!read_samples(st, short_samples)) {
-        rprint("\nPost-processing skipped: run a longer chain, then 'ruvane_console' on this project");
-        reset_state(st);
-        print_finish(start);
-        return false;
-    }
-    report.ess = convergence_section(st);
+    return run;
+}
 
+bool read_sample_files(PostState& st, ShortSamples short_samples) { return read_samples(st, short_samples); }
+
+void infer_and_finish(PostState& st, const RunStart& run, ReportInputs& report)
+{
     section_banner("POSTERIOR INFERENCE  GENERAL VARIABLES");
     print_genpar_summary(st);
     write_parameter_charts(st);
@@ -212,13 +209,29 @@ bool run_post_processing(PostState& st, const std::string& par_file, ShortSample
     }
     if (st.par.qtl_on()) CalcQtlHaplotype(st);
 
-    XmlSummarizeRuvaneOutput(st.project_dir, start);
+    XmlSummarizeRuvaneOutput(st.project_dir, run.start);
     if (report_enabled()) {
-        report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clock_start).count();
+        report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - run.clock).count();
         write_report(st, report);
     }
     reset_state(st);
-    print_finish(start);
+    print_finish(run.start);
+}
+
+bool run_post_processing(PostState& st, const std::string& par_file, ShortSamples short_samples)
+{
+    const RunStart run = begin_run(st, par_file);
+    ReportInputs report;
+    report.par_file = par_file;
+    report.start = run.start;
+    if (!read_samples(st, short_samples)) {
+        rprint("\nPost-processing skipped: run a longer chain, then 'ruvane_console' on this project");
+        reset_state(st);
+        print_finish(run.start);
+        return false;
+    }
+    report.ess = convergence_section(st);
+    infer_and_finish(st, run, report);
     return true;
 }
 

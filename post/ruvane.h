@@ -18,6 +18,13 @@ namespace rvn {
 RUVANE_API int Ruvane(const std::string& project_dir, const std::string& par_file,
                       bool after_analysis = false);
 
+// The post-processing of the chains that voskara_chains ran in
+// project_dir/chains: every chain's samples after a common burn-in pooled,
+// the R-hat and effective sizes across the chains with a verdict line, and
+// the usual inferences; every output lands in project_dir/chains (where the
+// copies of the parameter and map files are). Fatal errors as Ruvane.
+RUVANE_API int RuvaneChains(const std::string& project_dir, const std::string& par_file);
+
 // Whether a post-processing run writes "report.html" (default on).
 RUVANE_API void set_ruvane_report(bool on);
 

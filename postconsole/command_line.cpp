@@ -30,10 +30,15 @@ bool parse_command_line(int argc, char** argv, CommandLine& line)
             --i;  // a switch without a value
             continue;
         }
+        if (std::strcmp(word, "--chains") == 0) {
+            line.chains = true;
+            --i;
+            continue;
+        }
         const char option = word[0] == '-' ? word[1] : '\0';
         const bool known = option == 'd' || option == 'D' || option == 'p' || option == 'P';
         if (!known || i + 1 >= argc) {
-            std::printf("\nUsage: %s [-d working_directory] [-p parameter_file] [--no-report]", argv[0]);
+            std::printf("\nUsage: %s [-d working_directory] [-p parameter_file] [--no-report] [--chains]", argv[0]);
             return false;
         }
         if (option == 'd' || option == 'D')

@@ -1,5 +1,6 @@
 // Command line of the post-processing program: optional pairs
-// -d working_directory and -p parameter_file, and the switch --no-report.
+// -d working_directory and -p parameter_file, and the switches --no-report
+// and --chains.
 #pragma once
 
 #include <string>
@@ -10,6 +11,7 @@ struct CommandLine {
     std::string project_dir;               // current directory unless -d
     std::string par_file = "voskara.par";  // relative to the project directory
     bool report = true;                    // write report.html (off: --no-report)
+    bool chains = false;                   // pool the chains in project/chains (--chains)
 };
 
 // The current working directory; when it cannot be read, the runtime's error
@@ -17,7 +19,7 @@ struct CommandLine {
 std::string current_directory();
 
 // Reads the option pairs behind the program name ("--no-report" stands
-// alone and switches the report off). Only the second character
+// alone and switches the report off; "--chains" stands alone too). Only the second character
 // of an option word counts; d/D set the directory, p/P the parameter file; a
 // later pair overrides an earlier one. A word that does not start with "-",
 // has another second character, or has no value behind it prints the usage

@@ -15,7 +15,10 @@ int run(int argc, char** argv)
     if (!rvc::parse_command_line(argc, argv, line)) return 1;
     if (!rvc::enter_project_directory(line.project_dir)) return 1;
     rvn::set_ruvane_report(line.report);
-    rvn::Ruvane(line.project_dir, line.par_file);
+    if (line.chains)
+        rvn::RuvaneChains(line.project_dir, line.par_file);
+    else
+        rvn::Ruvane(line.project_dir, line.par_file);
     std::printf("\n");
     for (int i = 0; i < 80; ++i) std::putchar('-');
     std::printf("\n");

@@ -41,7 +41,7 @@ svg{background:#fff}svg text{font-size:10px;fill:#333}svg .label{font-size:11px}
 
 std::string navigation(const std::string& body)
 {
-    static const char* const kSections[][2] = {{"run", "Run"},           {"convergence", "Convergence"},
+    static const char* const kSections[][2] = {{"run", "Run"},           {"chains", "Chains"}, {"convergence", "Convergence"},
                                                {"nqtl", "Number of QTL"}, {"intensity", "Intensity"},
                                                {"regions", "Regions"},    {"values", "Breeding values"},
                                                {"files", "Files"}};
@@ -61,7 +61,7 @@ void set_ruvane_report(bool on) { set_report_enabled(on); }
 std::string report_html(const PostState& st, const ReportInputs& in)
 {
     using namespace report;
-    std::string body = header_section(st, in) + convergence_section(st, in) + qtl_number_section(st) +
+    std::string body = header_section(st, in) + chains_section(st, in) + convergence_section(st, in) + qtl_number_section(st) +
                        intensity_section(st) + regions_section(st) + values_section(st, in) + files_section(st);
     const std::string project = escape(project_name(st));
     return "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\"><head><meta charset=\"utf-8\"/>"

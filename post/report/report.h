@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "post/bv_files.h"
+#include "post/chain_diagnostics.h"
 #include "post/ess.h"
 #include "post/state.h"
 
@@ -20,6 +21,11 @@ struct ReportInputs {
     double seconds = 0.0;      // run time up to the report
     std::vector<ChainEss> ess;  // per genpar.out value column
     std::vector<std::vector<BvRow>> values;  // per trait: the rows of the written individuals
+    // Several pooled chains (empty for one chain): their number, the
+    // diagnostics per quantity and the verdict line.
+    int chain_count = 0;
+    std::vector<QuantityConvergence> convergence;
+    std::string verdict;
 };
 
 // Whether runs write the report (on unless switched off for batch use).

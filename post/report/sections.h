@@ -10,6 +10,8 @@ namespace rvn::report {
 
 std::string header_section(const PostState& st, const ReportInputs& in);
 std::string convergence_section(const PostState& st, const ReportInputs& in);
+// Several pooled chains (empty for one chain).
+std::string chains_section(const PostState& st, const ReportInputs& in);
 std::string qtl_number_section(const PostState& st);
 std::string intensity_section(const PostState& st);
 std::string regions_section(const PostState& st);

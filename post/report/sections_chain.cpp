@@ -105,7 +105,8 @@ std::string header_section(const PostState& st, const ReportInputs& in)
     out += fact("burn-in (samples)", format("%d", st.burnin));
     out += fact("samples after burn-in", format("%d", st.n_post));
     out += fact("post-processing started", escape(in.start));
-    out += fact("run time", format("%.1f s", in.seconds));
+    // A fixed date (SOURCE_DATE_EPOCH) asks for reproducible files: no clock reading then.
+    if (std::getenv("SOURCE_DATE_EPOCH") == nullptr) out += fact("run time", format("%.1f s", in.seconds));
     return out + "</table></section>";
 }
 
