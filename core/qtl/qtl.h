@@ -195,7 +195,8 @@ void new_qtl_proposal(QtlModel& m, int s, int mode);
 
 // ---- driver (sample_qtl.cpp) ----
 void random_init_qtl(QtlModel& m);
-void sample_qtl(QtlModel& m, int mode);
+// position: the fixed QTL of an IBD analysis (indicQTL 2), unused otherwise.
+void sample_qtl(QtlModel& m, int mode, double position = 0.0);
 void write_initial_qtl_values(QtlModel& m);
 
 }  // namespace vsk

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/ibd/ibd.h"
 #include "core/qtl/qtl.h"
 #include "core/state/console.h"
 #include "core/voskara.h"
@@ -60,7 +61,7 @@ void refuse_ibd_positions(const Par& p)
     abort_voskara();
 }
 
-void mode_zero(QtlModel& m)
+void mode_zero(QtlModel& m, double position)
 {
     Par& p = m.p;
     refuse_ibd_positions(p);
@@ -69,6 +70,7 @@ void mode_zero(QtlModel& m)
     prepare_work(m);
     for (int s = 0; s < p.maximQTL; ++s) free_slot(m, s);
     start_locus_order(m);
+    if (p.indicQTL == 2) start_ibd_position(m, position);
     if (p.indicQTL != 1) return;
     if (p.nqtl > 0) {
         random_init_qtl(m);
@@ -128,11 +130,15 @@ void random_init_qtl(QtlModel& m)
     }
 }
 
-void sample_qtl(QtlModel& m, int mode)
+void sample_qtl(QtlModel& m, int mode, double position)
 {
     Par& p = m.p;
     if (mode == 0 || !m.w.ready) {
-        mode_zero(m);
+        mode_zero(m, position);
+        return;
+    }
+    if (p.indicQTL == 2) {
+        ibd_sweep(m, mode);
         return;
     }
     if (p.indicQTL != 1) return;
@@ -160,7 +166,7 @@ QtlModel& global_qtl_model()
     return model;
 }
 
-void SampleQTL(int mode, [[maybe_unused]] double position) { sample_qtl(global_qtl_model(), mode); }
+void SampleQTL(int mode, double position) { sample_qtl(global_qtl_model(), mode, position); }
 
 void WriteInitialQTLValues() { write_initial_qtl_values(global_qtl_model()); }
 
