@@ -146,7 +146,8 @@ TEST(IbdEndToEnd, DenseInformativeMarkersGiveProbabilitiesNearZeroOrOne)
     for (double x : gam) EXPECT_TRUE(x < 0.02 || x > 0.98) << x;
 }
 
-// Two inbred parents, their F1 and four selfed lines marked for export.
+// Two inbred parents, their F1, four selfed lines marked for export and
+// two crosses of the lines.
 void write_inbred_lines(const fs::path& dir)
 {
     testsupport::write_file(dir / "voskara.map", "group 1\nm1 0.0\nm2 10.0\nm3 20.0\n");
@@ -157,7 +158,9 @@ void write_inbred_lines(const fs::path& dir)
                             "3 L1 F1 SELFED 1 - - 1 1 1 1 2 2\n"
                             "3 L2 F1 SELFED 1 - - 1 2 2 2 2 2\n"
                             "3 L3 F1 SELFED 1 - - 2 2 1 1 1 1\n"
-                            "3 L4 F1 SELFED 1 - - 1 2 1 2 1 1\n");
+                            "3 L4 F1 SELFED 1 - - 1 2 1 2 1 1\n"
+                            "4 H1 L1 L3 0 - - 1 2 1 1 1 2\n"
+                            "4 H2 L2 L4 0 - - 1 2 1 2 1 2\n");
     const fs::path par = dir / "voskara.par";
     set_keyword(par, "nmrkrC", "3");
     set_keyword(par, "indiN", "3");
@@ -171,8 +174,10 @@ TEST(IbdEndToEnd, FounderIbdFileIsReadBackAsFounderRelationships)
     TempDir ibd, later;
     make_template(ibd.path(), 200);
     write_inbred_lines(ibd.path());
+    set_keyword(ibd / "voskara.par", "indicTIM", "1");
     const RunResult first = run_console(ibd.path());
     ASSERT_EQ(first.exit_code, 0) << first.output;
+    EXPECT_NE(testsupport::read_file(ibd / "fndrrepS.txt").find("SUBSET POPULATION"), std::string::npos);
     const std::string genome = testsupport::read_file(ibd / "genomeFIBD.flx");
     EXPECT_EQ(count_of(genome, "; posnr chr posmap:"), 5);   // 0, 5, 10, 15, 20 cM
     EXPECT_FALSE(fs::exists(ibd / "numC1.ibd"));              // an export list writes no matrices
@@ -198,6 +203,28 @@ TEST(IbdEndToEnd, FounderIbdFileIsReadBackAsFounderRelationships)
     ASSERT_EQ(second.exit_code, 0) << second.output;
     EXPECT_NE(second.output.find("READING FIBD"), std::string::npos);
     EXPECT_NE(second.output.find("founder NRM"), std::string::npos);
+}
+
+TEST(IbdEndToEnd, InbredLinesGetLineRowsAndTheTrueHybridMatrix)
+{
+    TempDir dir;
+    make_template(dir.path(), 100);
+    write_inbred_lines(dir.path());
+    set_keyword(dir / "voskara.par", "writeGTP", "none");
+    set_keyword(dir / "voskara.par", "indiN", "-1");
+    const RunResult r = run_console(dir.path());
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_NE(testsupport::read_file(dir / "fapC1.ibd").find("INBRED LINE format"), std::string::npos);
+    // The true hybrids are the crosses of lines: the parents are inbred, the
+    // lines selfed, and the F1 stands for its selfed lines.
+    const std::string th = testsupport::read_file(dir / "THaddC1.ibd");
+    EXPECT_EQ(count_of(th, "TRUE HYBRIDS"), 5);
+    EXPECT_EQ(count_of(th, "; H1"), 5);
+    EXPECT_EQ(count_of(th, "; H2"), 5);
+    EXPECT_EQ(count_of(th, "; F1"), 0);
+    EXPECT_EQ(count_of(th, "; L1"), 0);
+    // A selfed line shares with itself: its four alleles by founder, 2 on the diagonal at most.
+    for (double x : matrix_values(testsupport::read_file(dir / "numC1.ibd"))) EXPECT_LE(x, 2.0);
 }
 
 struct BadSetUp {
