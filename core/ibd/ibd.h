@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/qtl/qtl.h"
@@ -30,6 +31,8 @@ struct IbdCounts {
     Table<int> dom_c;            // [|dom|][|dom|] both alleles IBD, no autozygous member
     Table<int> domi_c;           // [|dom|][|dom|] both alleles IBD, ignoring inbreeding
     std::vector<int> child_start, child, child_side;  // offspring of each founder index
+    std::vector<int> bucket_start, bucket_fill, bucket;  // alleles grouped by key (counting scratch)
+    std::vector<std::pair<long long, int>> dom_order;    // individuals sorted by their pair of keys
     int sweeps = 0;              // sweeps counted at this position
     int genome_blocks = 0;       // blocks appended to "genomeFIBD.flx" by this run
     bool genome_header = false;  // "genomeFIBD.flx" created by this run
@@ -64,6 +67,10 @@ void build_founder_children(const QtlModel& m, IbdCounts& c);
 // smaller allele code at its anchor marker; the sampled state is unchanged.
 void anchor_founders(QtlModel& m, const IbdCounts& c);
 void count_sweep(const QtlModel& m, IbdCounts& c);
+// The gametic pair counts of one sweep by comparing every pair (the test
+// oracle of the bucketed count in count_sweep).
+void count_gametic_pairs_direct(const QtlModel& m, IbdCounts& c);
+void count_dominance_pairs_direct(const QtlModel& m, IbdCounts& c);
 // Counts of allele s of gam[a] and allele t of gam[b], in either order.
 int gametic_count(const IbdCounts& c, int a, int s, int b, int t);
 int dominance_count(const Table<int>& t, int a, int b);

@@ -9,6 +9,7 @@
 #include "core/ibd/ibd.h"
 #include "core/qtl/qtl_fixture.h"
 #include "core/state/run_workspace.h"
+#include "support/test_support.h"
 #include "textfile/fatal.h"
 
 namespace {
@@ -157,6 +158,39 @@ TEST(IbdFounderRepresentation, RelationshipsToFoundersFollowThePedigree)
     EXPECT_DOUBLE_EQ(a[7][1], 0.5);   // selfing keeps the parent's shares
     EXPECT_DOUBLE_EQ(a[8][0], 1.0);   // doubled haploid likewise
     EXPECT_DOUBLE_EQ(a[2][0], 0.0);
+}
+
+}  // namespace
+
+namespace {
+
+// The bucketed gametic and sorted dominance counts equal the counts over
+// every pair, in outbred
+// (labels compared) and inbred (founders compared) populations.
+TEST(IbdCounting, BucketedCountEqualsTheCountOverEveryPair)
+{
+    for (int inbred : {0, 1}) {
+        auto pr = relatives();
+        vsk::QtlModel& m = pr->model();
+        m.p.inbred_pop = inbred;
+        vsk::sample_qtl(m, 0, 200.5);
+        vsk::IbdCounts oracle = vsk::ibd_counts();
+        for (int t = 0; t < 50; ++t) {
+            vsk::sample_qtl(m, 1);
+            vsk::count_gametic_pairs_direct(m, oracle);
+            vsk::count_dominance_pairs_direct(m, oracle);
+        }
+        const vsk::IbdCounts& c = vsk::ibd_counts();
+        ASSERT_EQ(c.ibd.rows(), oracle.ibd.rows());
+        for (int r = 0; r < c.ibd.rows(); ++r)
+            EXPECT_EQ(testsupport::row_of<int>(c.ibd, r), testsupport::row_of<int>(oracle.ibd, r)) << "row " << r << " inbred " << inbred;
+        ASSERT_EQ(c.dom_c.rows(), oracle.dom_c.rows());
+        ASSERT_GT(c.dom_c.rows(), 0);
+        for (int r = 0; r < c.dom_c.rows(); ++r) {
+            EXPECT_EQ(testsupport::row_of<int>(c.dom_c, r), testsupport::row_of<int>(oracle.dom_c, r)) << "row " << r;
+            EXPECT_EQ(testsupport::row_of<int>(c.domi_c, r), testsupport::row_of<int>(oracle.domi_c, r)) << "row " << r;
+        }
+    }
 }
 
 }  // namespace
