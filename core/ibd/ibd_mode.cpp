@@ -47,7 +47,7 @@ void ibd_sweep(QtlModel& m, int mode)
     // chooses the move is drawn all the same.
     (void)m.rng.uniform();
     if (m.p.inbred_pop == 0) sample_founder_genotypes(m, kFixedSlot);
-    sample_allele_origin(m, kFixedSlot, false);
+    sample_allele_origin(m, kFixedSlot, false, true);
     anchor_founders(m, c);
     count_sweep(m, c);
     if (mode != 2) return;

@@ -151,7 +151,8 @@ double log_interval_weight(const QtlModel& m, const Gene& g);
 void window(const QtlModel& m, int row, int i, int side, int& left, int& right);
 double prob_trans(const QtlModel& m, const Gene& g, int i, int side, int left, int right, bool mendel);
 void build_ll(QtlModel& m, const Gene& g);
-void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes);
+// Individuals are visited from last to first with phenotypes or on request.
+void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes, bool reverse_order = false);
 void sample_final_offspring_origin(QtlModel& m, int s, bool with_phenotypes);
 void sample_founder_genotypes(QtlModel& m, int s);
 void sample_allele_frequencies(QtlModel& m, int s);
