@@ -1,6 +1,7 @@
 // The infinitesimal model's step: set-up of the pedigree recursion with the
 // inbreeding coefficients (mode 0), then one sweep over the effects followed
 // by the polygenic covariance (modes 0 and 1).
+#include "core/ibd/ibd.h"
 #include "core/polygenic/tim.h"
 #include "core/state/console.h"
 #include "core/voskara.h"
@@ -61,8 +62,12 @@ void sample_tim(Par& p, const std::vector<Obs>& o, Phe& ph, Rng& r, TimState& s,
 {
     if (p.n_traits < 1) return;
     if (mode == 0 || !s.ready || s.ped.n != static_cast<int>(o.size())) set_up(p, o, s);
-    // The IBD analysis only needs the relationships.
-    if (p.indicQTL == kIbdAnalysis) return;
+    // The IBD analysis only needs the relationships: at set-up it writes the
+    // founder representation and samples nothing.
+    if (p.indicQTL == kIbdAnalysis) {
+        if (mode == 0) write_founder_representation(p, o);
+        return;
+    }
     sweep(p, o, ph, r, s);
 }
 

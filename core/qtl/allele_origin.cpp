@@ -172,7 +172,7 @@ void rederive_descendants(QtlModel& m, Gene& g, int i)
         derive_labels(m, g, m.w.desc[static_cast<std::size_t>(k)]);
 }
 
-void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes)
+void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes, bool reverse_order)
 {
     Gene& g = m.gene[static_cast<std::size_t>(s)];
     if (with_phenotypes) {
@@ -180,13 +180,15 @@ void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes)
         build_ll(m, g);
     }
     const int n = m.p.n_individuals;
+    const bool reverse = with_phenotypes || reverse_order;
     for (int step = 0; step < n; ++step) {
-        const int i = with_phenotypes ? n - step : step + 1;
+        const int i = reverse ? n - step : step + 1;
         const Obs& ind = m.o[static_cast<std::size_t>(i - 1)];
         if (ind.fat == 0 || ind.FP) continue;
         draw_origin(m, g, i, with_phenotypes);
     }
-    if (with_phenotypes) derive_all_genotypes(m, g);
+    // Drawn from last to first, offspring took their parents' old labels.
+    if (reverse) derive_all_genotypes(m, g);
     if (has_final_offspring(m)) sample_final_offspring_origin(m, s, with_phenotypes);
     if (with_phenotypes) apply_slot_values(m, g, +1);
 }

@@ -167,7 +167,8 @@ double log_interval_weight(const QtlModel& m, const Gene& g);
 void window(const QtlModel& m, int row, int i, int side, int& left, int& right);
 double prob_trans(const QtlModel& m, const Gene& g, int i, int side, int left, int right, bool mendel);
 void build_ll(QtlModel& m, const Gene& g);
-void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes);
+// Individuals are visited from last to first with phenotypes or on request.
+void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes, bool reverse_order = false);
 void set_origin(QtlModel& m, Gene& g, int c, int k);   // gpori and the QTL row of individual c + 1
 
 // ---- absorbed final offspring (final_offspring.cpp) ----
@@ -232,7 +233,8 @@ void register_phase_sources();
 
 // ---- driver (sample_qtl.cpp) ----
 void random_init_qtl(QtlModel& m);
-void sample_qtl(QtlModel& m, int mode);
+// position: the fixed QTL of an IBD analysis (indicQTL 2), unused otherwise.
+void sample_qtl(QtlModel& m, int mode, double position = 0.0);
 void write_initial_qtl_values(QtlModel& m);
 
 }  // namespace vsk

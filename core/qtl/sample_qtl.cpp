@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "core/ibd/ibd.h"
 #include "core/qtl/qtl.h"
 #include "core/state/console.h"
 #include "core/state/run_workspace.h"
@@ -71,7 +72,7 @@ void refuse_ibd_positions(const Par& p)
     abort_voskara();
 }
 
-void mode_zero(QtlModel& m)
+void mode_zero(QtlModel& m, double position)
 {
     Par& p = m.p;
     refuse_ibd_positions(p);
@@ -80,6 +81,7 @@ void mode_zero(QtlModel& m)
     prepare_work(m);
     for (int s = 0; s < p.maximQTL; ++s) free_slot(m, s);
     start_locus_order(m);
+    if (p.indicQTL == 2) start_ibd_position(m, position);
     if (p.indicQTL != 1) return;
     if (p.nqtl > 0) {
         random_init_qtl(m);
@@ -139,11 +141,15 @@ void random_init_qtl(QtlModel& m)
     }
 }
 
-void sample_qtl(QtlModel& m, int mode)
+void sample_qtl(QtlModel& m, int mode, double position)
 {
     Par& p = m.p;
     if (mode == 0 || !m.w.ready) {
-        mode_zero(m);
+        mode_zero(m, position);
+        return;
+    }
+    if (p.indicQTL == 2) {
+        ibd_sweep(m, mode);
         return;
     }
     if (p.indicQTL != 1) return;
@@ -184,10 +190,10 @@ QtlModel& global_qtl_model()
     return *st.model;
 }
 
-void SampleQTL(int mode, [[maybe_unused]] double position)
+void SampleQTL(int mode, double position)
 {
     if (mode == 0) register_phase_sources();
-    sample_qtl(global_qtl_model(), mode);
+    sample_qtl(global_qtl_model(), mode, position);
 }
 
 void WriteInitialQTLValues() { write_initial_qtl_values(global_qtl_model()); }
