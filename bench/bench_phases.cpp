@@ -12,6 +12,7 @@
 #include <ctime>
 #include <new>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/markers/block_sampler.h"
@@ -198,12 +199,15 @@ void operator delete(void* q) noexcept { std::free(q); }
 void operator delete(void* q, std::size_t) noexcept { std::free(q); }
 #pragma GCC diagnostic pop
 
-int main()
+int main(int argc, char** argv)
 {
+    // "medium" runs only the 2,000 x 600 case (for profiling).
+    const bool only_medium = argc > 1 && std::string(argv[1]) == "medium";
     const Timing medium = measure(48, {{24, 81}}, 6, 100, 1.0, 2, 20);
     std::printf("phase sweep, %d individuals x %d SNPs, markerblock 2: %.1f ms per call "
                 "(initial phases %.2f s), %ld heap allocations in the calls\n",
                 medium.n, medium.m, 1e3 * medium.per_call, medium.prepare, medium.allocations);
+    if (only_medium) return 0;
     const Timing large = measure(100, {{50, 20}, {50, 20}, {50, 160}}, 10, 200, 0.6, 2, 3);
     std::printf("phase sweep, %d individuals x %d SNPs, markerblock 2: %.1f ms per call "
                 "(initial phases %.2f s), %ld heap allocations in the calls\n",

@@ -1,11 +1,17 @@
-// Blocked Gibbs steps of marker phases over consecutive loci.
+// Blocked Gibbs steps of marker phases over consecutive loci. The weights of
+// an individual's configurations are sums of pair terms of its SI chains and
+// of its offspring's: each pair of consecutive known SI adds the log-odds of
+// no recombination when the two agree, and whether they agree depends on at
+// most two phase bits. The chains are walked once per individual, their
+// terms gathered per phase bit and per pair of bits, and only then expanded
+// over the 2^h configurations.
 #include "core/markers/block_sampler.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
-
-#include "core/state/console.h"
+#include <memory>
 
 namespace vsk {
 
@@ -15,69 +21,239 @@ constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
 
 JointQtlBlockSampler joint_qtl_sampler = nullptr;
 
-// One known SI of a chain: fixed (bit < 0, value v[0]) or depending on the
-// phase bit of het locus `bit` (value v[x] for phase bit x).
+double link_of(double r)
+{
+    r = std::max(1e-6, r);
+    return std::log(1.0 - r) - std::log(r);
+}
+
+// Log-odds of no change, log(1 - r) - log(r), between two rows near the
+// block, each computed on its first use inside the block (a stamp per entry
+// marks the block it was computed for).
+class LinkCache {
+public:
+    static constexpr int kSpan = 48;
+    static constexpr int kMargin = 12;
+
+    LinkCache() { std::memset(seen_, 0, sizeof seen_); }
+    void start(const Par& p, const PhaseBlock& b)
+    {
+        par_ = &p;
+        base_ = std::max(b.lower_row, b.first_row - kMargin);
+        size_ = std::clamp(std::min(b.upper_row, b.last_row + kMargin) - base_ + 1, 0, kSpan);
+        if (++stamp_ == 0) {
+            std::memset(seen_, 0, sizeof seen_);
+            stamp_ = 1;
+        }
+    }
+    // Rows a < b.
+    double get(int a, int b, int selfing)
+    {
+        const int u = a - base_, v = b - base_;
+        if (u < 0 || v >= size_) return link_of(row_recombination(*par_, a, b, selfing));
+        if (seen_[selfing][u][v] != stamp_) {
+            seen_[selfing][u][v] = stamp_;
+            value_[selfing][u][v] = link_of(row_recombination(*par_, a, b, selfing));
+        }
+        return value_[selfing][u][v];
+    }
+
+private:
+    const Par* par_ = nullptr;
+    int base_ = 0, size_ = 0;
+    unsigned stamp_ = 0;
+    unsigned seen_[2][kSpan][kSpan];
+    double value_[2][kSpan][kSpan];
+};
+
+// One known SI of a chain: base ^ (flip & phase bit `het`); het < 0 or
+// flip 0 for an SI that no configuration changes.
 struct Node {
-    int row = -1;
-    int bit = -1;
-    int v[2] = {kUnknown, kUnknown};
-    int value(int config) const { return bit < 0 ? v[0] : v[(config >> bit) & 1]; }
+    int row;
+    int het;
+    int base;
+    int flip;
+    bool moves() const { return het >= 0 && flip != 0; }
 };
 
-// Log-odds of no change, log(1 - r) - log(r) with r at least 1e-6, between
-// the rows near a block, computed once per block for both matrices. A
-// configuration's weight gains it for every pair of consecutive known SI
-// that agree; log r, common to every configuration, is left out.
-struct BlockLinks {
-    static constexpr int kSpan = 40;
-    static constexpr int kMargin = 8;
-    const Par* par = nullptr;
-    int base = 0, size = 0;
-    double link[2][kSpan][kSpan];
+// Terms of the configuration weights of one individual: per phase bit
+// (allele terms and chain pairs with one moving SI) and per pair of bits
+// (chain pairs with two moving SI, which agree when the bits' parity says so).
+class ConfigTerms {
+public:
+    void reset(int h)
+    {
+        h_ = h;
+        n_used_ = 0;
+        for (int j = 0; j < h; ++j) {
+            single_[j][0] = single_[j][1] = 0.0;
+            std::memset(pair_used_[j], 0, static_cast<std::size_t>(h));
+        }
+    }
+    void add_single(int j, int x, double v) { single_[j][x] += v; }
+    // Pair of consecutive known SI a, b of one chain (at least one moving):
+    // `keep` when they agree.
+    void link(const Node& a, const Node& b, double keep)
+    {
+        const int t = a.base ^ b.base;
+        if (!a.moves()) {
+            single_[b.het][t] += keep;
+        } else if (!b.moves()) {
+            single_[a.het][t] += keep;
+        } else {
+            const int j = std::min(a.het, b.het), l = std::max(a.het, b.het);
+            if (!pair_used_[j][l]) {
+                pair_used_[j][l] = 1;
+                pair_[j][l][0] = pair_[j][l][1] = 0.0;
+                used_[n_used_][0] = j;
+                used_[n_used_][1] = l;
+                ++n_used_;
+            }
+            pair_[j][l][t] += keep;
+        }
+    }
+    void expand(double* logw) const
+    {
+        for (int c = 0; c < (1 << h_); ++c) {
+            double w = 0.0;
+            for (int j = 0; j < h_; ++j) w += single_[j][(c >> j) & 1];
+            for (int u = 0; u < n_used_; ++u) {
+                const int j = used_[u][0], l = used_[u][1];
+                w += pair_[j][l][((c >> j) ^ (c >> l)) & 1];
+            }
+            logw[c] = w;
+        }
+    }
 
-    static double of(double r)
-    {
-        r = std::max(1e-6, r);
-        return std::log(1.0 - r) - std::log(r);
-    }
-    void build(const Par& p, const PhaseBlock& b)
-    {
-        par = &p;
-        base = std::max(b.lower_row, b.first_row - kMargin);
-        size = std::min(b.upper_row, b.last_row + kMargin) - base + 1;
-        size = std::clamp(size, 0, kSpan);
-        for (int u = 0; u < size; ++u)
-            for (int v = u; v < size; ++v)
-                for (int s = 0; s < 2; ++s)
-                    link[s][u][v] = link[s][v][u] = of(row_recombination(p, base + u, base + v, s));
-    }
-    double get(int row_a, int row_b, int selfing) const
-    {
-        const int u = row_a - base, v = row_b - base;
-        if (u >= 0 && v >= 0 && u < size && v < size) return link[selfing][u][v];
-        return of(row_recombination(*par, row_a, row_b, selfing));
-    }
+private:
+    int h_ = 0, n_used_ = 0;
+    double single_[kMaxBlockLoci][2];
+    double pair_[kMaxBlockLoci][kMaxBlockLoci][2];
+    unsigned char pair_used_[kMaxBlockLoci][kMaxBlockLoci];
+    int used_[kMaxBlockLoci * kMaxBlockLoci][2];
 };
 
-// Accumulates the transition terms of one SI chain into the configuration
-// weights; pairs of fixed nodes are the same for every configuration and
-// are skipped.
+// Adds the pair terms of one SI chain, node by node in row order.
 struct ChainWalk {
-    const BlockLinks& links;
+    ConfigTerms& terms;
+    LinkCache& links;
     int selfing;
-    double* logw;
-    int n_config;
-    Node prev;
+    Node prev{-1, -1, 0, 0};
 
     void add(const Node& n)
     {
-        if (prev.row >= 0 && (prev.bit >= 0 || n.bit >= 0)) {
-            const double keep = links.get(prev.row, n.row, selfing);
-            for (int c = 0; c < n_config; ++c) logw[c] += prev.value(c) == n.value(c) ? keep : 0.0;
-        }
+        if (prev.row >= 0 && (prev.moves() || n.moves())) terms.link(prev, n, links.get(prev.row, n.row, selfing));
         prev = n;
     }
 };
+
+// The individual being resampled in one block: its het loci, the two
+// alleles there (lo < hi), and the het index of each locus of the block.
+struct BlockIndividual {
+    int i = 0, h = 0;
+    int het[kMaxBlockLoci];
+    int lo[kMaxBlockLoci], hi[kMaxBlockLoci];
+    int het_at[kMaxBlockLoci];  // by locus offset in the block, -1 not het
+};
+
+// Column of individual j in the SI table of `side`; rows are n apart.
+struct SiColumn {
+    const si_t* base;
+    std::size_t stride;
+    int at(int row) const { return base[static_cast<std::size_t>(row) * stride]; }
+};
+
+SiColumn si_column(const PhaseModel& m, int side, int j)
+{
+    return SiColumn{m.gpo[side]->data() + (j - 1), static_cast<std::size_t>(m.gpo[side]->cols())};
+}
+
+void add_left_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
+{
+    for (int row = b.first_row - 1; row >= b.lower_row; --row) {
+        const int si = col.at(row);
+        if (si != kUnknown) {
+            w.add(Node{row, -1, si, 0});
+            return;
+        }
+    }
+}
+
+void add_right_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
+{
+    for (int row = b.last_row + 1; row <= b.upper_row; ++row) {
+        const int si = col.at(row);
+        if (si != kUnknown) {
+            w.add(Node{row, -1, si, 0});
+            return;
+        }
+    }
+}
+
+// Het index of the locus in `row` (-1: QTL row or homozygous locus).
+int het_in_row(const PhaseModel& m, const PhaseBlock& b, const BlockIndividual& x, int row)
+{
+    const int* r = m.par->lcs_rows[row];
+    return r[0] == kMarkerRow ? x.het_at[r[1] - b.first] : -1;
+}
+
+// SI by the rule, 9 also for an allele the parent cannot have given.
+int rule_si(int allele, int pp, int pm)
+{
+    bool consistent = true;
+    return si_from_parent(allele, pp, pm, &consistent);
+}
+
+// i's own chain on `side`: at a het locus the allele on the side is lo for
+// phase bit 0 on side 0 (hi on side 1), and its SI follows from the parent.
+void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side)
+{
+    const int p = side_parent(m.ind(x.i), side);
+    const SiColumn col = si_column(m, side, x.i);
+    add_left_anchor(w, col, b);
+    for (int row = b.first_row; row <= b.last_row; ++row) {
+        const int j = het_in_row(m, b, x, row);
+        if (j < 0) {
+            const int si = col.at(row);
+            if (si != kUnknown) w.add(Node{row, -1, si, 0});
+            continue;
+        }
+        const int k = x.het[j];
+        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
+        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
+        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
+        // An order that contradicts the parent has weight 0 (allele terms);
+        // it takes the other order's SI so the chain terms of the valid
+        // configurations stay whole.
+        if (v0 == kUnknown && v1 == kUnknown) continue;
+        if (v0 == kUnknown) v0 = v1;
+        if (v1 == kUnknown) v1 = v0;
+        w.add(Node{row, j, v0, v0 ^ v1});
+    }
+    add_right_anchor(w, col, b);
+}
+
+// Chain of offspring o on `side` (inherited from i): at i's het loci o's SI
+// is 0 when o carries the allele i has on side 0, which is lo for bit 0.
+void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int o,
+                          int side)
+{
+    const SiColumn col = si_column(m, side, o);
+    const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
+    add_left_anchor(w, col, b);
+    for (int row = b.first_row; row <= b.last_row; ++row) {
+        const int j = het_in_row(m, b, x, row);
+        if (j < 0) {
+            const int si = col.at(row);
+            if (si != kUnknown) w.add(Node{row, -1, si, 0});
+            continue;
+        }
+        const int a = alleles[x.het[j]][o - 1];
+        if (a == x.lo[j]) w.add(Node{row, j, 0, 1});
+        else if (a == x.hi[j]) w.add(Node{row, j, 1, 1});
+    }
+    add_right_anchor(w, col, b);
+}
 
 // The two orders of i's genotype at het locus k: allele on side `side` for
 // phase bit x.
@@ -88,129 +264,33 @@ int allele_for(const MarkerPhases& ph, int k, int i, int side, int x)
     return (side == 0) == (x == 1) ? hi : lo;
 }
 
-// Known SI of j on `side` next to the block: the nearest one left of it and
-// the nearest one right of it within the search bounds.
-void add_left_anchor(ChainWalk& w, const PhaseModel& m, int j, int side, const PhaseBlock& b)
-{
-    for (int row = b.first_row - 1; row >= b.lower_row; --row) {
-        const int si = m.si(side, row, j);
-        if (si == kUnknown) continue;
-        Node n;
-        n.row = row;
-        n.v[0] = si;
-        w.add(n);
-        return;
-    }
-}
-
-void add_right_anchor(ChainWalk& w, const PhaseModel& m, int j, int side, const PhaseBlock& b)
-{
-    for (int row = b.last_row + 1; row <= b.upper_row; ++row) {
-        const int si = m.si(side, row, j);
-        if (si == kUnknown) continue;
-        Node n;
-        n.row = row;
-        n.v[0] = si;
-        w.add(n);
-        return;
-    }
-}
-
-// Het index of the marker in `row` (-1: not a het locus of the block).
-int het_index_of_row(const PhaseModel& m, int row, const int* het, int h)
-{
-    if (m.par->lcs_rows[row][0] != kMarkerRow) return -1;
-    const int k = m.par->lcs_rows[row][1];
-    for (int j = 0; j < h; ++j)
-        if (het[j] == k) return j;
-    return -1;
-}
-
-// i's own chain on `side`: variable nodes at its het loci.
-void weigh_own_side(const PhaseModel& m, const BlockLinks& links, int i, int side, const PhaseBlock& b,
-                    const int* het, int h, double* logw, int n_config)
-{
-    const Obs& o = m.ind(i);
-    const int p = side_parent(o, side);
-    ChainWalk w{links, selfing_matrix(o), logw, n_config, Node{}};
-    add_left_anchor(w, m, i, side, b);
-    for (int row = b.first_row; row <= b.last_row; ++row) {
-        const int j = het_index_of_row(m, row, het, h);
-        Node n;
-        n.row = row;
-        if (j < 0) {
-            n.v[0] = m.si(side, row, i);
-        } else {
-            const int k = het[j];
-            n.bit = j;
-            for (int x = 0; x < 2; ++x) {
-                bool consistent = true;
-                n.v[x] = si_from_parent(allele_for(*m.ph, k, i, side, x), m.ph->pat_allele[k][p - 1],
-                                        m.ph->mat_allele[k][p - 1], &consistent);
-            }
-            // An order that contradicts the parent has weight 0 (own
-            // alleles); it takes the other order's SI so the chain terms of
-            // the valid configurations stay whole.
-            if (n.v[0] == kUnknown) n.v[0] = n.v[1];
-            if (n.v[1] == kUnknown) n.v[1] = n.v[0];
-        }
-        if (n.v[0] != kUnknown) w.add(n);
-    }
-    add_right_anchor(w, m, i, side, b);
-}
-
-// Chain of offspring o on `side` (inherited from i): o's SI flips with i's
-// phase at i's het loci.
-void weigh_offspring_side(const PhaseModel& m, const BlockLinks& links, int i, int o, int side, const PhaseBlock& b,
-                          const int* het, int h, double* logw, int n_config)
-{
-    ChainWalk w{links, selfing_matrix(m.ind(o)), logw, n_config, Node{}};
-    add_left_anchor(w, m, o, side, b);
-    for (int row = b.first_row; row <= b.last_row; ++row) {
-        const int j = het_index_of_row(m, row, het, h);
-        Node n;
-        n.row = row;
-        if (j < 0) {
-            n.v[0] = m.si(side, row, o);
-            if (n.v[0] != kUnknown) w.add(n);
-            continue;
-        }
-        const int k = het[j];
-        const int a = side == 0 ? m.ph->pat_allele[k][o - 1] : m.ph->mat_allele[k][o - 1];
-        n.bit = j;
-        for (int x = 0; x < 2; ++x)
-            n.v[x] = a == allele_for(*m.ph, k, i, 0, x) ? 0 : a == allele_for(*m.ph, k, i, 1, x) ? 1 : kUnknown;
-        if (n.v[0] != kUnknown) w.add(n);
-    }
-    add_right_anchor(w, m, o, side, b);
-}
-
 // Founder-allele frequencies and contradictions with the parents, per het
 // locus and phase bit.
-void weigh_own_alleles(const PhaseModel& m, int i, const int* het, int h, double* logw, int n_config)
+void weigh_own_alleles(const PhaseModel& m, ConfigTerms& terms, const BlockIndividual& x)
 {
-    const Obs& o = m.ind(i);
-    for (int j = 0; j < h; ++j) {
-        const int k = het[j];
+    const Obs& o = m.ind(x.i);
+    for (int j = 0; j < x.h; ++j) {
+        const int k = x.het[j];
         double term[2] = {0.0, 0.0};
         for (int side = 0; side < 2; ++side) {
             const int p = side_parent(o, side);
             const bool founder_allele = p == 0 || m.ph->pat_allele[k][p - 1] == kMissingAllele;
-            for (int x = 0; x < 2; ++x) {
-                const int a = allele_for(*m.ph, k, i, side, x);
+            for (int bit = 0; bit < 2; ++bit) {
+                const int a = (side == 0) == (bit == 1) ? x.hi[j] : x.lo[j];
                 if (founder_allele) {
-                    term[x] += founder_allele_logfreq((*m.loci)[k], a);
+                    term[bit] += founder_allele_logfreq((*m.loci)[k], a);
                     continue;
                 }
                 bool consistent = true;
                 si_from_parent(a, m.ph->pat_allele[k][p - 1], m.ph->mat_allele[k][p - 1], &consistent);
-                if (!consistent) term[x] = kMinusInf;
+                if (!consistent) term[bit] = kMinusInf;
             }
         }
         // A genotype that contradicts its parents in both orders is left to
         // the chains alone (the marker check reports such genotypes).
         if (term[0] == kMinusInf && term[1] == kMinusInf) continue;
-        for (int c = 0; c < n_config; ++c) logw[c] += term[(c >> j) & 1];
+        terms.add_single(j, 0, term[0]);
+        terms.add_single(j, 1, term[1]);
     }
 }
 
@@ -220,6 +300,97 @@ bool eligible(const PhaseModel& m, int i, bool founders)
     if (m.ph->phase_status[0][i - 1] == 4) return false;
     return m.ph->locked.empty() || !m.ph->locked[i - 1];
 }
+
+// i at the given het loci of the block, with their alleles.
+void set_individual(const PhaseModel& m, const PhaseBlock& b, int i, const int* het, int h, BlockIndividual& x)
+{
+    x.i = i;
+    x.h = h;
+    std::fill(x.het_at, x.het_at + (b.last - b.first + 1), -1);
+    for (int j = 0; j < h; ++j) {
+        const int k = het[j], a = m.ph->pat_allele[k][i - 1], c = m.ph->mat_allele[k][i - 1];
+        x.het[j] = k;
+        x.het_at[k - b.first] = j;
+        x.lo[j] = std::min(a, c);
+        x.hi[j] = std::max(a, c);
+    }
+}
+
+// Het loci of i in the block (as block_het_loci) with their alleles;
+// returns h.
+int gather_individual(const PhaseModel& m, const PhaseBlock& b, int i, BlockIndividual& x)
+{
+    x.i = i;
+    x.h = 0;
+    const MarkerPhases& ph = *m.ph;
+    for (int k = b.first; k <= b.last; ++k) {
+        x.het_at[k - b.first] = -1;
+        if (ph.heterozygous[k][i - 1] != 1 || ph.phase_status[k][i - 1] == 5 || x.h == kMaxBlockLoci) continue;
+        const int a = ph.pat_allele[k][i - 1], c = ph.mat_allele[k][i - 1];
+        x.het_at[k - b.first] = x.h;
+        x.het[x.h] = k;
+        x.lo[x.h] = std::min(a, c);
+        x.hi[x.h] = std::max(a, c);
+        ++x.h;
+    }
+    return x.h;
+}
+
+void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms, const PhaseBlock& b,
+                      const BlockIndividual& x, double* logw)
+{
+    terms.reset(x.h);
+    const Obs& o = m.ind(x.i);
+    for (int side = 0; side < 2; ++side) {
+        if (!side_weighed(m, x.i, side)) continue;
+        ChainWalk w{terms, links, selfing_matrix(o)};
+        weigh_own_side(m, w, b, x, side);
+    }
+    for (int c = o.pfP; c > 0; c = m.ind(c).pSb) {
+        if (!side_weighed(m, c, 0)) continue;
+        ChainWalk w{terms, links, selfing_matrix(m.ind(c))};
+        weigh_offspring_side(m, w, b, x, c, 0);
+    }
+    for (int c = o.mfP; c > 0; c = m.ind(c).mSb) {
+        if (!side_weighed(m, c, 1)) continue;
+        ChainWalk w{terms, links, selfing_matrix(m.ind(c))};
+        weigh_offspring_side(m, w, b, x, c, 1);
+    }
+    weigh_own_alleles(m, terms, x);
+    terms.expand(logw);
+}
+
+// Puts configuration `config` in place, touching only the loci whose phase
+// bit changes: i's alleles swap, its own SI follow the rule, and the known
+// SI of its offspring on the side inherited from i flip.
+void apply_config(const PhaseModel& m, const BlockIndividual& x, int config)
+{
+    MarkerPhases& ph = *m.ph;
+    const Obs& o = m.ind(x.i);
+    const std::size_t n = static_cast<std::size_t>(m.n_ind());
+    for (int j = 0; j < x.h; ++j) {
+        const int k = x.het[j], bit = (config >> j) & 1;
+        if (phase_bit(ph, k, x.i) == bit) continue;
+        ph.pat_allele[k][x.i - 1] = static_cast<signed char>(bit ? x.hi[j] : x.lo[j]);
+        ph.mat_allele[k][x.i - 1] = static_cast<signed char>(bit ? x.lo[j] : x.hi[j]);
+        set_si(m, k, x.i, false);
+        const std::size_t row = static_cast<std::size_t>(m.row(k));
+        si_t* side0 = m.gpo[0]->data() + row * n;
+        si_t* side1 = m.gpo[1]->data() + row * n;
+        for (int c = o.pfP; c > 0; c = m.ind(c).pSb)
+            if (side0[c - 1] != kUnknown) side0[c - 1] = static_cast<si_t>(side0[c - 1] ^ 1);
+        for (int c = o.mfP; c > 0; c = m.ind(c).mSb)
+            if (side1[c - 1] != kUnknown) side1[c - 1] = static_cast<si_t>(side1[c - 1] ^ 1);
+    }
+}
+
+// Working space of one pass, on the stack: no allocation in a sweep.
+struct PassSpace {
+    LinkCache links;
+    ConfigTerms terms;
+    BlockIndividual x;
+    double logw[1 << kMaxBlockLoci];
+};
 
 }  // namespace
 
@@ -243,32 +414,6 @@ int block_het_loci(const PhaseModel& m, int i, const PhaseBlock& b, int* het)
     for (int k = b.first; k <= b.last && h < kMaxBlockLoci; ++k)
         if (m.ph->heterozygous[k][i - 1] == 1 && m.ph->phase_status[k][i - 1] != 5) het[h++] = k;
     return h;
-}
-
-namespace {
-
-void block_weights(const PhaseModel& m, const BlockLinks& links, int i, const PhaseBlock& b, const int* het, int h,
-                   double* logw)
-{
-    const int n_config = 1 << h;
-    std::fill(logw, logw + n_config, 0.0);
-    const Obs& o = m.ind(i);
-    for (int side = 0; side < 2; ++side)
-        if (side_weighed(m, i, side)) weigh_own_side(m, links, i, side, b, het, h, logw, n_config);
-    for (int c = o.pfP; c > 0; c = m.ind(c).pSb)
-        if (side_weighed(m, c, 0)) weigh_offspring_side(m, links, i, c, 0, b, het, h, logw, n_config);
-    for (int c = o.mfP; c > 0; c = m.ind(c).mSb)
-        if (side_weighed(m, c, 1)) weigh_offspring_side(m, links, i, c, 1, b, het, h, logw, n_config);
-    weigh_own_alleles(m, i, het, h, logw, n_config);
-}
-
-}  // namespace
-
-void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
-{
-    BlockLinks links;
-    links.build(*m.par, b);
-    block_weights(m, links, i, b, het, h, logw);
 }
 
 void set_block_config(const PhaseModel& m, int i, const int* het, int h, int config)
@@ -315,6 +460,19 @@ bool block_holds_qtl_row(const PhaseModel& m, const PhaseBlock& b)
     return false;
 }
 
+void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
+{
+    auto s = std::make_unique<PassSpace>();
+    s->links.start(*m.par, b);
+    set_individual(m, b, i, het, h, s->x);
+    weigh_individual(m, s->links, s->terms, b, s->x, logw);
+}
+
+bool run_joint_qtl_block_sampler(const PhaseModel& m, const PhaseBlock& b, Rng& rng)
+{
+    return joint_qtl_sampler != nullptr && joint_qtl_sampler(m, b, rng);
+}
+
 int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
 {
     const int n_loci = m.n_loci();
@@ -322,20 +480,17 @@ int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
     size = std::clamp(size, 1, std::min(n_loci, kMaxBlockLoci));
     int start = static_cast<int>(rng.uniform() * size + 0.5);
     if (start == size) start = 0;
-    int het[kMaxBlockLoci];
-    double logw[1 << kMaxBlockLoci];
-    BlockLinks links;
+    PassSpace s;
     const bool joint = founders && joint_qtl_sampler != nullptr && m.par->indicQTL == 1;
     for (int first = start; first + size <= n_loci; first += size) {
         const PhaseBlock b = make_phase_block(m, first, first + size - 1);
         if (joint && block_holds_qtl_row(m, b) && joint_qtl_sampler(m, b, rng)) continue;
-        links.build(*m.par, b);
+        s.links.start(*m.par, b);
         for (int i = 1; i <= m.n_ind(); ++i) {
             if (!eligible(m, i, founders)) continue;
-            const int h = block_het_loci(m, i, b, het);
-            if (h == 0) continue;
-            block_weights(m, links, i, b, het, h, logw);
-            set_block_config(m, i, het, h, draw_config(logw, 1 << h, rng.uniform()));
+            if (gather_individual(m, b, i, s.x) == 0) continue;
+            weigh_individual(m, s.links, s.terms, b, s.x, s.logw);
+            apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
         }
     }
     return start;

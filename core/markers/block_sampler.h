@@ -54,6 +54,9 @@ int draw_config(const double* logw, int n, double u);
 using JointQtlBlockSampler = bool (*)(const PhaseModel& m, const PhaseBlock& b, Rng& rng);
 void set_joint_qtl_block_sampler(JointQtlBlockSampler sampler);
 
+// Calls the registered joint sampler; false when none is registered.
+bool run_joint_qtl_block_sampler(const PhaseModel& m, const PhaseBlock& b, Rng& rng);
+
 // True when a QTL row lies between the block's first and last row.
 bool block_holds_qtl_row(const PhaseModel& m, const PhaseBlock& b);
 
@@ -65,5 +68,12 @@ bool block_holds_qtl_row(const PhaseModel& m, const PhaseBlock& b);
 // holding a QTL row goes to the registered joint sampler when the QTL model
 // is on. Returns the block start.
 int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders);
+
+// The plain forms of marker_block_weights and sample_phase_blocks: every
+// chain walked over every configuration, every SI reset by the rule after a
+// draw. Same weights up to a constant per individual and block, same draws
+// from the same generator; the test oracle of the fast forms.
+void reference_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw);
+int reference_sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders);
 
 }  // namespace vsk
