@@ -11,13 +11,17 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
+
+#include "core/state/run_workspace.h"
 
 namespace vsk {
 
 namespace {
 
 constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
+
+// Phase bits of a block plus the two origin bits of a joined QTL row.
+constexpr int kMaxBits = kMaxConfigBits;
 
 JointQtlBlockSampler joint_qtl_sampler = nullptr;
 
@@ -127,10 +131,10 @@ public:
 
 private:
     int h_ = 0, n_used_ = 0;
-    double single_[kMaxBlockLoci][2];
-    double pair_[kMaxBlockLoci][kMaxBlockLoci][2];
-    unsigned char pair_used_[kMaxBlockLoci][kMaxBlockLoci];
-    int used_[kMaxBlockLoci * kMaxBlockLoci][2];
+    double single_[kMaxBits][2];
+    double pair_[kMaxBits][kMaxBits][2];
+    unsigned char pair_used_[kMaxBits][kMaxBits];
+    int used_[kMaxBits * kMaxBits][2];
 };
 
 // Adds the pair terms of one SI chain, node by node in row order.
@@ -206,12 +210,19 @@ int rule_si(int allele, int pp, int pm)
 
 // i's own chain on `side`: at a het locus the allele on the side is lo for
 // phase bit 0 on side 0 (hi on side 1), and its SI follows from the parent.
-void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side)
+// A joined QTL row (qtl_row >= 0) carries i's origin on the side as bit
+// h + side.
+void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side,
+                    int qtl_row)
 {
     const int p = side_parent(m.ind(x.i), side);
     const SiColumn col = si_column(m, side, x.i);
     add_left_anchor(w, col, b);
     for (int row = b.first_row; row <= b.last_row; ++row) {
+        if (row == qtl_row) {
+            w.add(Node{row, x.h + side, 0, 1});
+            continue;
+        }
         const int j = het_in_row(m, b, x, row);
         if (j < 0) {
             const int si = col.at(row);
@@ -337,14 +348,14 @@ int gather_individual(const PhaseModel& m, const PhaseBlock& b, int i, BlockIndi
 }
 
 void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms, const PhaseBlock& b,
-                      const BlockIndividual& x, double* logw)
+                      const BlockIndividual& x, double* logw, int qtl_row = -1)
 {
-    terms.reset(x.h);
+    terms.reset(qtl_row >= 0 ? x.h + 2 : x.h);
     const Obs& o = m.ind(x.i);
     for (int side = 0; side < 2; ++side) {
         if (!side_weighed(m, x.i, side)) continue;
         ChainWalk w{terms, links, selfing_matrix(o)};
-        weigh_own_side(m, w, b, x, side);
+        weigh_own_side(m, w, b, x, side, qtl_row);
     }
     for (int c = o.pfP; c > 0; c = m.ind(c).pSb) {
         if (!side_weighed(m, c, 0)) continue;
@@ -384,13 +395,21 @@ void apply_config(const PhaseModel& m, const BlockIndividual& x, int config)
     }
 }
 
-// Working space of one pass, on the stack: no allocation in a sweep.
-struct PassSpace {
+// Working space of the weights of one block.
+struct WeighSpace {
     LinkCache links;
     ConfigTerms terms;
     BlockIndividual x;
-    double logw[1 << kMaxBlockLoci];
 };
+
+// Working space of one pass, on the stack: no allocation in a sweep.
+struct PassSpace : WeighSpace {
+    double logw[1 << kMaxBits];
+};
+
+// The run's weighing space of the single-individual entries (created once;
+// the stamps of its link cache start a new block at every call).
+WeighSpace& shared_weigh_space() { return run_workspace().part<WeighSpace>(); }
 
 }  // namespace
 
@@ -436,7 +455,7 @@ int draw_config(const double* logw, int n, double u)
     double top = kMinusInf;
     for (int c = 0; c < n; ++c) top = std::max(top, logw[c]);
     if (top == kMinusInf) return 0;
-    double w[1 << kMaxBlockLoci];
+    double w[1 << kMaxConfigBits];
     double total = 0.0;
     for (int c = 0; c < n; ++c) total += (w[c] = std::exp(logw[c] - top));
     const double target = u * total;
@@ -462,10 +481,19 @@ bool block_holds_qtl_row(const PhaseModel& m, const PhaseBlock& b)
 
 void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
 {
-    auto s = std::make_unique<PassSpace>();
-    s->links.start(*m.par, b);
-    set_individual(m, b, i, het, h, s->x);
-    weigh_individual(m, s->links, s->terms, b, s->x, logw);
+    WeighSpace& s = shared_weigh_space();
+    s.links.start(*m.par, b);
+    set_individual(m, b, i, het, h, s.x);
+    weigh_individual(m, s.links, s.terms, b, s.x, logw);
+}
+
+void marker_qtl_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, int qtl_row,
+                              double* logw)
+{
+    WeighSpace& s = shared_weigh_space();
+    s.links.start(*m.par, b);
+    set_individual(m, b, i, het, h, s.x);
+    weigh_individual(m, s.links, s.terms, b, s.x, logw, qtl_row);
 }
 
 bool run_joint_qtl_block_sampler(const PhaseModel& m, const PhaseBlock& b, Rng& rng)

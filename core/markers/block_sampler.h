@@ -10,6 +10,9 @@ namespace vsk {
 
 // Largest number of loci of a block (2^12 configurations).
 inline constexpr int kMaxBlockLoci = 12;
+// Largest configuration index width: the block's phase bits and the two
+// origin bits of a QTL row joined to them.
+inline constexpr int kMaxConfigBits = kMaxBlockLoci + 2;
 
 // A block of marker loci [first, last] with the rows that bound the search
 // for the informative rows that bracket it (the first row of the first
@@ -38,6 +41,15 @@ int phase_bit(const MarkerPhases& ph, int k, int i);
 // frequencies of founder alleles; -infinity for a configuration that
 // contradicts a parent. The phase state is left unchanged.
 void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw);
+
+// As marker_block_weights, with i's SI at QTL row `qtl_row` (inside the
+// block's rows) joined to the configuration: configuration
+// c | o0 << h | o1 << (h + 1) puts phase bits c at het[0..h) and origins
+// o0, o1 (first- and second-parent side) at the QTL row; 2^(h+2) entries.
+// i must have both parents known. Only the SI chains and the allele terms:
+// the caller adds the phenotype terms of the origins.
+void marker_qtl_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, int qtl_row,
+                              double* logw);
 
 // Puts configuration `config` in place: i's alleles at het[0..h) and the SI
 // of i and of its offspring there.

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/ibd/ibd.h"
+#include "core/qtl/joint_block.h"
 #include "core/qtl/qtl.h"
 #include "core/state/console.h"
 #include "core/state/run_workspace.h"
@@ -79,6 +80,7 @@ void mode_zero(QtlModel& m, double position)
     m.w.p_birth = m.w.p_death = p.indicQTL == 2 ? 0.0 : 0.4;
     m.w.marginal = !(prior_draw_setting(p.addGENE) || prior_draw_setting(p.domGENE));
     prepare_work(m);
+    set_joint_qtl_block_sampler(&sample_joint_block_shared);
     for (int s = 0; s < p.maximQTL; ++s) free_slot(m, s);
     start_locus_order(m);
     if (p.indicQTL == 2) start_ibd_position(m, position);
