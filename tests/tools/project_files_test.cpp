@@ -162,3 +162,39 @@ TEST(SimProject, UnwritableDirectoryIsAnError)
     const Population pop = simulate(preset_design("f2-tiny"), 1);
     EXPECT_THROW(write_project(pop, dir / "file" / "sub"), SimError);
 }
+
+TEST(SimProject, TruthOriginsOnRequestTraceEveryAlleleToItsParent)
+{
+    Design d = preset_design("fruit-tree");
+    apply_setting(d, "missing-markers", "0.1");
+    const Population plain = simulate(d, 5);
+    apply_setting(d, "truth-origins", "1");
+    const Population traced = simulate(d, 5);
+    // Recording the origins changes no draw.
+    EXPECT_EQ(plain.scores, traced.scores);
+    EXPECT_EQ(plain.values.phenotype, traced.values.phenotype);
+    EXPECT_TRUE(plain.origins.empty());
+    const auto& inds = traced.pedigree.individuals;
+    ASSERT_EQ(traced.origins.size(), inds.size());
+    for (std::size_t i = 0; i < inds.size(); ++i) {
+        if (inds[i].is_founder()) continue;
+        const Genotype& gt = traced.genotypes[i];
+        const Genotype& from = traced.origins[i];
+        for (int locus : traced.genome.marker_index) {
+            const auto l = static_cast<std::size_t>(locus);
+            const Genotype& f = traced.genotypes[static_cast<std::size_t>(inds[i].father)];
+            const Genotype& m = traced.genotypes[static_cast<std::size_t>(inds[i].mother)];
+            ASSERT_EQ(gt.paternal[l], from.paternal[l] ? f.maternal[l] : f.paternal[l]);
+            ASSERT_EQ(gt.maternal[l], from.maternal[l] ? m.maternal[l] : m.paternal[l]);
+        }
+    }
+    TempDir dir;
+    write_project(traced, dir.path());
+    const std::string truth = read_file(dir.path() / "truth.json");
+    EXPECT_TRUE(brackets_balance(truth));
+    EXPECT_EQ(occurrences(truth, "\"origin_first_parent\""), inds.size());
+    EXPECT_EQ(occurrences(truth, "\"origin_second_parent\""), inds.size());
+    TempDir small;
+    write_project(plain, small.path());
+    EXPECT_EQ(read_file(small.path() / "truth.json").find("origin_first_parent"), std::string::npos);
+}

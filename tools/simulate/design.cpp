@@ -177,6 +177,7 @@ const std::unordered_map<std::string, Setter>& setters()
         {"map-file", [](Design& d, auto&, auto& v) { d.map_file = v; }},
         {"truth-file", [](Design& d, auto&, auto& v) { d.truth_file = v; }},
         {"error-file", [](Design& d, auto&, auto& v) { d.error_file = v; }},
+        {"truth-origins", [](Design& d, auto& k, auto& v) { d.truth_origins = to_bool(k, v); }},
     };
     return table;
 }
@@ -237,6 +238,7 @@ const std::vector<SettingHelp>& setting_help()
         {"map-file", "name of the map file"},
         {"truth-file", "name of the truth file"},
         {"error-file", "file listing the genotypes given an error (individual, marker), none by default"},
+        {"truth-origins", "0/1: the truth file gives, per individual and marker, the parent's homologue each scored allele came from"},
     };
     return help;
 }

@@ -96,6 +96,7 @@ struct Design {
     std::string map_file = "voskara.map";
     std::string truth_file = "truth.json";
     std::string error_file;          // list of genotypes with injected errors ("" = none)
+    bool truth_origins = false;      // truth file: the homologue each scored allele came from
 };
 
 // Changes one setting by its command-line name (without the leading "--").

@@ -156,9 +156,10 @@ void inbred_pair(const Genome& genome, const Design& design, Rng& rng, Genotype&
     second.maternal = second.paternal;
 }
 
-void gamete(const Genome& genome, const Genotype& parent, Rng& rng, Haplotype& out)
+void gamete(const Genome& genome, const Genotype& parent, Rng& rng, Haplotype& out, Haplotype* origin)
 {
     out.resize(static_cast<std::size_t>(genome.loci()));
+    if (origin) origin->resize(out.size());
     for (std::size_t c = 0; c < genome.chromosomes.size(); ++c) {
         bool from_maternal = rng.bernoulli(0.5);
         double next_crossover = rng.exponential(kMorganCm);
@@ -169,11 +170,15 @@ void gamete(const Genome& genome, const Genotype& parent, Rng& rng, Haplotype& o
                 next_crossover += rng.exponential(kMorganCm);
             }
             out[flat] = from_maternal ? parent.maternal[flat] : parent.paternal[flat];
+            if (origin) (*origin)[flat] = from_maternal;
             ++flat;
         }
     }
-    for (std::size_t p = static_cast<std::size_t>(genome.linked_loci); p < out.size(); ++p)
-        out[p] = rng.bernoulli(0.5) ? parent.maternal[p] : parent.paternal[p];
+    for (std::size_t p = static_cast<std::size_t>(genome.linked_loci); p < out.size(); ++p) {
+        const bool from_maternal = rng.bernoulli(0.5);
+        out[p] = from_maternal ? parent.maternal[p] : parent.paternal[p];
+        if (origin) (*origin)[p] = from_maternal;
+    }
 }
 
 }  // namespace vsim

@@ -66,6 +66,9 @@ void inbred_pair(const Genome& genome, const Design& design, Rng& rng, Genotype&
 
 // One gamete of `parent`: per group, crossovers at exponential distances of
 // mean 1 Morgan from a random starting homologue; unlinked loci independent.
-void gamete(const Genome& genome, const Genotype& parent, Rng& rng, Haplotype& out);
+// With `origin`, the homologue taken at each locus (0 the parent's paternal,
+// 1 its maternal); the draws are the same either way.
+void gamete(const Genome& genome, const Genotype& parent, Rng& rng, Haplotype& out,
+            Haplotype* origin = nullptr);
 
 }  // namespace vsim

@@ -6,12 +6,14 @@ namespace vsim {
 
 namespace {
 
-std::vector<Genotype> transmit(const Design& d, const Genome& g, const Pedigree& ped, std::uint64_t seed)
+std::vector<Genotype> transmit(const Design& d, const Genome& g, const Pedigree& ped, std::uint64_t seed,
+                               std::vector<Genotype>* origins)
 {
     Rng founders(seed, Stream::Founders);
     Rng meiosis(seed, Stream::Meiosis);
     const auto& inds = ped.individuals;
     std::vector<Genotype> gts(inds.size());
+    if (origins) origins->assign(inds.size(), Genotype{});
     for (std::size_t i = 0; i < inds.size(); ++i) {
         const Individual& ind = inds[i];
         if (ind.is_founder()) {
@@ -27,14 +29,16 @@ std::vector<Genotype> transmit(const Design& d, const Genome& g, const Pedigree&
             continue;
         }
         Genotype& gt = gts[i];
-        gamete(g, gts[static_cast<std::size_t>(ind.father)], meiosis, gt.paternal);
+        Genotype* from = origins ? &(*origins)[i] : nullptr;
+        gamete(g, gts[static_cast<std::size_t>(ind.father)], meiosis, gt.paternal, from ? &from->paternal : nullptr);
         switch (ind.second) {
         case SecondParent::DoubledHaploid:
             gt.maternal = gt.paternal;
+            if (from) from->maternal = from->paternal;
             break;
         case SecondParent::Selfed:
         case SecondParent::Parent:
-            gamete(g, gts[static_cast<std::size_t>(ind.mother)], meiosis, gt.maternal);
+            gamete(g, gts[static_cast<std::size_t>(ind.mother)], meiosis, gt.maternal, from ? &from->maternal : nullptr);
             break;
         default:
             throw SimError("individual " + ind.name + " has a first parent but no second");
@@ -56,7 +60,7 @@ Population simulate(const Design& design, std::uint64_t seed)
     Rng pedigree_rng(seed, Stream::Pedigree);
     pop.pedigree = build_pedigree(design, pedigree_rng);
     pop.file_order = file_order(pop.pedigree, design.shuffle, pedigree_rng);
-    pop.genotypes = transmit(design, pop.genome, pop.pedigree, seed);
+    pop.genotypes = transmit(design, pop.genome, pop.pedigree, seed, design.truth_origins ? &pop.origins : nullptr);
 
     auto codes = qtl_codes(pop.genome, pop.genotypes);
     Rng effects_rng(seed, Stream::Effects);

@@ -28,6 +28,10 @@ struct Population {
     Pedigree pedigree;
     std::vector<int> file_order;        // pedigree indices in data-file order
     std::vector<Genotype> genotypes;    // true genotypes, pedigree order
+    // With design.truth_origins: per individual the homologue of the first
+    // parent (paternal) and of the second parent (maternal) each allele came
+    // from, per locus as in `genotypes`; empty for founders.
+    std::vector<Genotype> origins;
     TraitModel model;
     TraitValues values;
     Realised realised;

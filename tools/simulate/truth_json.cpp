@@ -205,6 +205,25 @@ void write_nuisance(JsonWriter& j, const Population& pop)
     j.end_array();
 }
 
+// Per marker (map order) the homologue of the parent that one side's allele
+// came from: '0' the parent's first-parent homologue, '1' its second-parent
+// one, '-' where the allele is not scored or the parent unknown.
+std::string origin_text(const Population& pop, std::size_t i, int side)
+{
+    const std::size_t markers = pop.genome.markers.size();
+    std::string text(markers, '-');
+    const Genotype& from = pop.origins[i];
+    const Haplotype& bits = side == 0 ? from.paternal : from.maternal;
+    if (bits.empty() || i >= pop.scores.size()) return text;
+    for (std::size_t k = 0; k < markers; ++k) {
+        const std::int16_t score = pop.scores[i][2 * k + static_cast<std::size_t>(side)];
+        const std::int16_t other = pop.scores[i][2 * k + static_cast<std::size_t>(1 - side)];
+        if (score == kMissingScore || other == kMissingScore) continue;
+        text[k] = bits[static_cast<std::size_t>(pop.genome.marker_index[k])] ? '1' : '0';
+    }
+    return text;
+}
+
 void write_individuals(JsonWriter& j, const Population& pop)
 {
     j.begin_array("individuals");
@@ -218,6 +237,10 @@ void write_individuals(JsonWriter& j, const Population& pop)
         j.integers("qtl_genotypes", pop.values.qtl_code[i]);
         j.numbers("genetic_value", pop.values.genetic[i]);
         j.numbers("polygenic_value", pop.values.polygenic[i]);
+        if (!pop.origins.empty()) {
+            j.value("origin_first_parent", origin_text(pop, i, 0));
+            j.value("origin_second_parent", origin_text(pop, i, 1));
+        }
         j.end_object();
     }
     j.end_array();
