@@ -46,6 +46,8 @@ void gamete(World& w, int p, std::mt19937& g, std::vector<int>& take)
 
 }  // namespace
 
+void link_offspring_lists(std::vector<Obs>& ind) { link_offspring(ind); }
+
 std::vector<Member> outbred_pedigree(int founders, int per_family, int grandchildren)
 {
     std::vector<Member> ped(static_cast<std::size_t>(founders));

@@ -47,6 +47,10 @@ struct World {
 // codes set and the locus order built; no phases set yet.
 void build_world(World& w, const Design& d);
 
+// First-progeny and next-sib links of both parents (SELFED and DBHPLD
+// offspring on both lists of their parent).
+void link_offspring_lists(std::vector<vsk::Obs>& ind);
+
 // Full-sib families: `founders` founders mated in pairs (1x2, 3x4, ...),
 // `per_family` offspring each, then `grandchildren` offspring of the first
 // two offspring of the first two families.
