@@ -51,7 +51,7 @@ public:
         }
     }
     // Rows a < b.
-    double get(int a, int b, int selfing)
+    [[gnu::always_inline]] double get(int a, int b, int selfing)
     {
         const int u = a - base_, v = b - base_;
         if (u < 0 || v >= size_) return link_of(row_recombination(*par_, a, b, selfing));
@@ -91,13 +91,13 @@ public:
         n_used_ = 0;
         for (int j = 0; j < h; ++j) {
             single_[j][0] = single_[j][1] = 0.0;
-            std::memset(pair_used_[j], 0, static_cast<std::size_t>(h));
+            for (int l = 0; l < h; ++l) pair_used_[j][l] = 0;
         }
     }
     void add_single(int j, int x, double v) { single_[j][x] += v; }
     // Pair of consecutive known SI a, b of one chain (at least one moving):
     // `keep` when they agree.
-    void link(const Node& a, const Node& b, double keep)
+    [[gnu::always_inline]] void link(const Node& a, const Node& b, double keep)
     {
         const int t = a.base ^ b.base;
         if (!a.moves()) {
@@ -144,7 +144,7 @@ struct ChainWalk {
     int selfing;
     Node prev{-1, -1, 0, 0};
 
-    void add(const Node& n)
+    [[gnu::always_inline]] void add(const Node& n)
     {
         if (prev.row >= 0 && (prev.moves() || n.moves())) terms.link(prev, n, links.get(prev.row, n.row, selfing));
         prev = n;
@@ -201,11 +201,31 @@ int het_in_row(const PhaseModel& m, const PhaseBlock& b, const BlockIndividual& 
     return r[0] == kMarkerRow ? x.het_at[r[1] - b.first] : -1;
 }
 
-// SI by the rule, 9 also for an allele the parent cannot have given.
-int rule_si(int allele, int pp, int pm)
+// Inline forms of side_parent, side_weighed and selfing_matrix (si.h) for
+// the per-chain calls.
+inline int parent_of(const Obs& o, int side)
 {
-    bool consistent = true;
-    return si_from_parent(allele, pp, pm, &consistent);
+    if (o.fat <= 0) return 0;
+    if (side == 0) return o.fat;
+    if (o.mot > 0) return o.mot;
+    return (o.mot == kSelfed || o.mot == kDbhpld) ? o.fat : 0;
+}
+
+inline bool weighed(const PhaseModel& m, const Obs& o, int j, int side)
+{
+    if (parent_of(o, side) == 0) return false;
+    if (side == 0 || o.mot > 0) return true;
+    return !m.ph->weigh_second.empty() && m.ph->weigh_second[j - 1];
+}
+
+inline int selfing_of(const Obs& o) { return o.mot == kSelfed ? 1 : 0; }
+
+// SI by the rule (si_from_parent), 9 also for an allele the parent cannot
+// have given; inline here, as it runs for every chain node.
+inline int rule_si(int allele, int pp, int pm)
+{
+    if (allele == kMissingAllele || pp == kMissingAllele || pp == pm) return kUnknown;
+    return allele == pp ? 0 : allele == pm ? 1 : kUnknown;
 }
 
 // i's own chain on `side`: at a het locus the allele on the side is lo for
@@ -215,7 +235,7 @@ int rule_si(int allele, int pp, int pm)
 void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side,
                     int qtl_row)
 {
-    const int p = side_parent(m.ind(x.i), side);
+    const int p = parent_of(m.ind(x.i), side);
     const SiColumn col = si_column(m, side, x.i);
     add_left_anchor(w, col, b);
     for (int row = b.first_row; row <= b.last_row; ++row) {
@@ -284,7 +304,7 @@ void weigh_own_alleles(const PhaseModel& m, ConfigTerms& terms, const BlockIndiv
         const int k = x.het[j];
         double term[2] = {0.0, 0.0};
         for (int side = 0; side < 2; ++side) {
-            const int p = side_parent(o, side);
+            const int p = parent_of(o, side);
             const bool founder_allele = p == 0 || m.ph->pat_allele[k][p - 1] == kMissingAllele;
             for (int bit = 0; bit < 2; ++bit) {
                 const int a = (side == 0) == (bit == 1) ? x.hi[j] : x.lo[j];
@@ -292,9 +312,10 @@ void weigh_own_alleles(const PhaseModel& m, ConfigTerms& terms, const BlockIndiv
                     term[bit] += founder_allele_logfreq((*m.loci)[k], a);
                     continue;
                 }
-                bool consistent = true;
-                si_from_parent(a, m.ph->pat_allele[k][p - 1], m.ph->mat_allele[k][p - 1], &consistent);
-                if (!consistent) term[bit] = kMinusInf;
+                const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
+                // Contradiction (si_from_parent): a scored allele the
+                // parent does not carry.
+                if (a != kMissingAllele && (pp == pm ? a != pp : (a != pp && a != pm))) term[bit] = kMinusInf;
             }
         }
         // A genotype that contradicts its parents in both orders is left to
@@ -353,18 +374,20 @@ void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms,
     terms.reset(qtl_row >= 0 ? x.h + 2 : x.h);
     const Obs& o = m.ind(x.i);
     for (int side = 0; side < 2; ++side) {
-        if (!side_weighed(m, x.i, side)) continue;
-        ChainWalk w{terms, links, selfing_matrix(o)};
+        if (!weighed(m, o, x.i, side)) continue;
+        ChainWalk w{terms, links, selfing_of(o)};
         weigh_own_side(m, w, b, x, side, qtl_row);
     }
     for (int c = o.pfP; c > 0; c = m.ind(c).pSb) {
-        if (!side_weighed(m, c, 0)) continue;
-        ChainWalk w{terms, links, selfing_matrix(m.ind(c))};
+        const Obs& child = m.ind(c);
+        if (!weighed(m, child, c, 0)) continue;
+        ChainWalk w{terms, links, selfing_of(child)};
         weigh_offspring_side(m, w, b, x, c, 0);
     }
     for (int c = o.mfP; c > 0; c = m.ind(c).mSb) {
-        if (!side_weighed(m, c, 1)) continue;
-        ChainWalk w{terms, links, selfing_matrix(m.ind(c))};
+        const Obs& child = m.ind(c);
+        if (!weighed(m, child, c, 1)) continue;
+        ChainWalk w{terms, links, selfing_of(child)};
         weigh_offspring_side(m, w, b, x, c, 1);
     }
     weigh_own_alleles(m, terms, x);

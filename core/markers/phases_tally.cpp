@@ -56,18 +56,26 @@ void tally_phases(const PhaseModel& m, Par& p)
     if (ph.next_informative.empty()) find_next_informative(m);
     if (ph.same_phase[0].empty())
         for (Table<int>& t : ph.same_phase) t.assign(m.n_loci(), n, 0);
-    for (int k = 0; k < m.n_loci(); ++k)
+    const signed char* excluded = ph.phase_status[0];
+    for (int k = 0; k < m.n_loci(); ++k) {
+        const signed char* het = ph.heterozygous[k];
+        const signed char* pat = ph.pat_allele[k];
+        const signed char* mat = ph.mat_allele[k];
+        const short* next = ph.next_informative[k];
+        int* same[5];
+        for (int step = 0; step < 5; ++step) same[step] = ph.same_phase[step][k];
         for (int c = 0; c < n; ++c) {
-            if (ph.heterozygous[k][c] != 1 || ph.phase_status[0][c] == 4) continue;
-            const int bit = phase_bit(ph, k, c + 1);
-            int at = k;
-            for (int step = 0; step < 5; ++step) {
+            if (het[c] != 1 || excluded[c] == 4 || next[c] == 0) continue;
+            const bool bit = pat[c] > mat[c];
+            int at = k + next[c];
+            for (int step = 0;; ++step) {
+                same[step][c] += (ph.pat_allele[at][c] > ph.mat_allele[at][c]) == bit;
                 const int d = ph.next_informative[at][c];
-                if (d == 0) break;
+                if (d == 0 || step == 4) break;
                 at += d;
-                ph.same_phase[step][k][c] += phase_bit(ph, at, c + 1) == bit;
             }
         }
+    }
     ++p.n_si_tallies;
 }
 
