@@ -215,21 +215,28 @@ int main(int argc, char** argv)
 {
     // "medium" runs only the 2,000 x 600 case (for profiling).
     const bool only_medium = argc > 1 && std::string(argv[1]) == "medium";
-    const Timing medium = measure(48, {{24, 81}}, 6, 100, 1.0, 2, 20);
-    std::printf("phase sweep, %d individuals x %d SNPs, markerblock 2: %.1f ms per call "
-                "(initial phases %.2f s), %ld heap allocations in the calls\n",
-                medium.n, medium.m, 1e3 * medium.per_call, medium.prepare, medium.allocations);
-    std::printf("  of which non-founder sampler %.1f ms, sampler of all individuals %.1f ms, tallies %.1f ms\n",
-                1e3 * medium.non_founders, 1e3 * medium.all, 1e3 * medium.tally);
-    // The plain form (the test oracle) on the same case, for the speed-up.
-    const Timing plain = measure(48, {{24, 81}}, 6, 100, 1.0, 2, 5, &reference_sample_phase_blocks);
-    std::printf("  plain form of the block samplers: %.1f ms per call (non-founders %.1f ms, all individuals %.1f ms)\n",
-                1e3 * plain.per_call, 1e3 * plain.non_founders, 1e3 * plain.all);
+    const bool only_large = argc > 1 && std::string(argv[1]) == "large";
+    // "large" runs only the 10,100 x 2,000 case.
+    if (!only_large) {
+        const Timing medium = measure(48, {{24, 81}}, 6, 100, 1.0, 2, 20);
+        std::printf("phase sweep, %d individuals x %d SNPs, markerblock 2: %.1f ms per call "
+                    "(initial phases %.2f s), %ld heap allocations in the calls\n",
+                    medium.n, medium.m, 1e3 * medium.per_call, medium.prepare, medium.allocations);
+        std::printf("  of which non-founder sampler %.1f ms, sampler of all individuals %.1f ms, tallies %.1f ms\n",
+                    1e3 * medium.non_founders, 1e3 * medium.all, 1e3 * medium.tally);
+        // The plain form (the test oracle) on the same case, for the speed-up.
+        const Timing plain = measure(48, {{24, 81}}, 6, 100, 1.0, 2, 5, &reference_sample_phase_blocks);
+        std::printf("  plain form of the block samplers: %.1f ms per call (non-founders %.1f ms, all individuals %.1f ms)\n",
+                    1e3 * plain.per_call, 1e3 * plain.non_founders, 1e3 * plain.all);
+    }
     if (only_medium) return 0;
     const Timing large = measure(100, {{50, 20}, {50, 20}, {50, 160}}, 10, 200, 0.6, 2, 3);
     std::printf("phase sweep, %d individuals x %d SNPs, markerblock 2: %.1f ms per call "
                 "(initial phases %.2f s), %ld heap allocations in the calls\n",
                 large.n, large.m, 1e3 * large.per_call, large.prepare, large.allocations);
+    std::printf("  of which non-founder sampler %.1f ms, sampler of all individuals %.1f ms, tallies %.1f ms\n",
+                1e3 * large.non_founders, 1e3 * large.all, 1e3 * large.tally);
+    if (only_large) return 0;
     std::printf("cost per individual x marker x 2^b (2,000 x 600):\n");
     for (int b = 1; b <= 4; ++b) {
         const Timing t = measure(48, {{24, 81}}, 6, 100, 1.0, b, 10);
