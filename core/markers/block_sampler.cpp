@@ -231,11 +231,29 @@ inline int rule_si(int allele, int pp, int pm)
 // i's own chain on `side`: at a het locus the allele on the side is lo for
 // phase bit 0 on side 0 (hi on side 1), and its SI follows from the parent.
 // A joined QTL row (qtl_row >= 0) carries i's origin on the side as bit
-// h + side.
+// h + side. A chain without any moving SI adds the same to every
+// configuration and is not walked.
 void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side,
                     int qtl_row)
 {
     const int p = parent_of(m.ind(x.i), side);
+    int v[kMaxBlockLoci][2];
+    bool moves = qtl_row >= 0;
+    for (int j = 0; j < x.h; ++j) {
+        const int k = x.het[j];
+        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
+        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
+        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
+        // An order that contradicts the parent has weight 0 (allele terms);
+        // it takes the other order's SI so the chain terms of the valid
+        // configurations stay whole.
+        if (v0 == kUnknown) v0 = v1;
+        if (v1 == kUnknown) v1 = v0;
+        v[j][0] = v0;
+        v[j][1] = v1;
+        moves |= v0 != v1;
+    }
+    if (!moves) return;
     const SiColumn col = si_column(m, side, x.i);
     add_left_anchor(w, col, b);
     for (int row = b.first_row; row <= b.last_row; ++row) {
@@ -249,28 +267,26 @@ void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, cons
             if (si != kUnknown) w.add(Node{row, -1, si, 0});
             continue;
         }
-        const int k = x.het[j];
-        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
-        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
-        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
-        // An order that contradicts the parent has weight 0 (allele terms);
-        // it takes the other order's SI so the chain terms of the valid
-        // configurations stay whole.
-        if (v0 == kUnknown && v1 == kUnknown) continue;
-        if (v0 == kUnknown) v0 = v1;
-        if (v1 == kUnknown) v1 = v0;
-        w.add(Node{row, j, v0, v0 ^ v1});
+        if (v[j][0] == kUnknown) continue;
+        w.add(Node{row, j, v[j][0], v[j][0] ^ v[j][1]});
     }
     add_right_anchor(w, col, b);
 }
 
 // Chain of offspring o on `side` (inherited from i): at i's het loci o's SI
 // is 0 when o carries the allele i has on side 0, which is lo for bit 0.
+// Not walked when o carries neither allele at any of them.
 void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int o,
                           int side)
 {
-    const SiColumn col = si_column(m, side, o);
     const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
+    bool moves = false;
+    for (int j = 0; j < x.h && !moves; ++j) {
+        const int a = alleles[x.het[j]][o - 1];
+        moves = a == x.lo[j] || a == x.hi[j];
+    }
+    if (!moves) return;
+    const SiColumn col = si_column(m, side, o);
     add_left_anchor(w, col, b);
     for (int row = b.first_row; row <= b.last_row; ++row) {
         const int j = het_in_row(m, b, x, row);
