@@ -188,7 +188,7 @@ TEST(MarkerPhaseStat, SimulatedTruthOriginsRecoveredOutbredAndSelfing)
     const Recovery a = recover(outbred, 40, 120);
     const Recovery b = recover(selfing, 40, 120);
     std::printf("SI equal to the simulated truth at informative loci: outbred %.4f (%ld comparisons), "
-                "selfing %.4f (%ld)\n",
+                "F2 (selfings of one F1) %.4f (%ld)\n",
                 a.share, a.compared, b.share, b.compared);
     EXPECT_GT(a.compared, 10000);
     EXPECT_GT(b.compared, 10000);
