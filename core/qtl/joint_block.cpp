@@ -105,6 +105,9 @@ bool sample_joint_block(const PhaseModel& pm, QtlModel& qm, const PhaseBlock& b,
         set_block_config(pm, i, het, h, config & ((1 << h) - 1));
         put_origins(qm, g, i, 2 * ((config >> h) & 1) + ((config >> (h + 1)) & 1));
     }
+    // Absorbed final offspring follow their parents' new labels (their own
+    // origins are the origin step's).
+    derive_all_genotypes(qm, g);
     apply_slot_values(qm, g, +1);
     return true;
 }
