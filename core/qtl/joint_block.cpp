@@ -29,16 +29,9 @@ bool eligible(const PhaseModel& pm, int i)
     return pm.ph->locked.empty() || !pm.ph->locked[i - 1];
 }
 
-void set_origins(QtlModel& qm, Gene& g, int c, int option)
-{
-    g.gpori[0][c] = option / 2;
-    g.gpori[1][c] = option % 2;
-    qm.gpo0[g.lcsrow][c] = static_cast<si_t>(option / 2);
-    qm.gpo1[g.lcsrow][c] = static_cast<si_t>(option % 2);
-}
-
 // Phenotype log-likelihood of i and its descendants under the current
-// origins (labels and genotypes re-derived along the way).
+// origins (labels and genotypes re-derived along the way), with the terms of
+// the absorbed final-offspring groups whose parents' genotypes i changes.
 double genotype_terms(QtlModel& qm, Gene& g, int i)
 {
     const int c = i - 1;
@@ -49,12 +42,12 @@ double genotype_terms(QtlModel& qm, Gene& g, int i)
         derive_labels(qm, g, d);
         if (phenotyped(qm, d - 1)) sum += qm.w.ll[d - 1][g.gtp[static_cast<std::size_t>(d - 1)]];
     }
-    return sum;
+    return sum + final_offspring_terms(qm, g, i);
 }
 
 void put_origins(QtlModel& qm, Gene& g, int i, int option)
 {
-    set_origins(qm, g, i - 1, option);
+    set_origin(qm, g, i - 1, option);
     derive_labels(qm, g, i);
     rederive_descendants(qm, g, i);
 }
@@ -69,7 +62,7 @@ void joint_block_weights(const PhaseModel& pm, QtlModel& qm, Gene& g, const Phas
     const int current = 2 * g.gpori[0][c] + g.gpori[1][c];
     double pheno[kOrigins];
     for (int option = 0; option < kOrigins; ++option) {
-        set_origins(qm, g, c, option);
+        set_origin(qm, g, c, option);
         pheno[option] = genotype_terms(qm, g, i);
     }
     put_origins(qm, g, i, current);
