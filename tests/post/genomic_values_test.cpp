@@ -14,6 +14,8 @@
 #include "post/plots/figures.h"
 #include "post/plots/png_plot.h"
 #include "post/qtl_state.h"
+#include "post/ruvane.h"
+#include "post/sample_project.h"
 #include "support/test_support.h"
 
 namespace {
@@ -237,6 +239,50 @@ TEST(PngFigures, GroupsOfIndividualsGetTheirFiguresWhenTheyApply)
     const std::string first = testsupport::read_file(run.dir / "gbv_genome_ALL.png");
     rvn::write_figures(run.st, gv);
     EXPECT_EQ(testsupport::read_file(run.dir / "gbv_genome_ALL.png"), first);
+}
+
+// File names of the linked paragraphs of an XML report.
+std::vector<std::string> xml_links(const std::string& xml)
+{
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    const std::string open = "<Paragraph Type=\"linkedDictionary\">";
+    while ((at = xml.find(open, at)) != std::string::npos) {
+        const std::size_t end = xml.find("</Paragraph>", at);
+        std::istringstream lines(xml.substr(at + open.size(), end - at - open.size()));
+        for (std::string line; std::getline(lines, line);) {
+            const std::size_t sep = line.rfind(" , ");
+            if (sep != std::string::npos) out.push_back(line.substr(sep + 3));
+        }
+        at = end;
+    }
+    return out;
+}
+
+TEST(GenomicValues, PostProcessingRunWritesThemAndEveryXmlLinkResolves)
+{
+    testsupport::TempDir dir;
+    posttest::ProjectDesign d;
+    d.samples = 300;
+    d.W = 4;
+    d.hotspots = true;
+    d.seed = 11;
+    posttest::write_project(dir.path(), d);
+    testsupport::CapturedStream out;
+    rvn::set_console_stream(out.stream());
+    rvn::set_ruvane_report(false);
+    EXPECT_EQ(rvn::Ruvane(dir.str(), "voskara.par"), 0);
+    rvn::set_ruvane_report(true);
+    rvn::set_console_stream(nullptr);
+    for (const char* f : {"Gbv_Genome_gp.csv", "Gbv_Sum_gp.csv", "Gbv_Genome_bf.csv", "Gbv_Sum_bf.csv"})
+        EXPECT_TRUE(std::filesystem::exists(dir / f)) << f;
+    EXPECT_EQ(csv_rows(dir / "Gbv_Sum_gp.csv").size(), 1u + 4);
+    EXPECT_EQ(std::filesystem::exists(dir / "gbv_genome_ALL.png"), rvn::png::available());
+    // No data file: no founders or families to draw.
+    EXPECT_FALSE(std::filesystem::exists(dir / "gbv_genome_FOU.png"));
+    const std::vector<std::string> links = xml_links(testsupport::read_file(dir / "ruvane.xml"));
+    EXPECT_GE(links.size(), 4u);
+    for (const std::string& f : links) EXPECT_TRUE(std::filesystem::exists(dir / f)) << f;
 }
 
 }  // namespace
