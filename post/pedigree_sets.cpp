@@ -2,11 +2,14 @@
 // pedigree columns, and the observed phenotypes of the first analysed trait.
 #include "post/pedigree_sets.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <string_view>
+
+#include "textfile/textfile.h"
 
 namespace rvn {
 
@@ -49,11 +52,14 @@ PedigreeSets read_pedigree_sets(const PostState& st)
     if (!in) return sets;
     sets.read = true;
     const int trait_item = first_trait_item(st.par);
+    // Only the leading columns are kept, not the marker columns.
+    const std::size_t needed = static_cast<std::size_t>(std::max(4, trait_item + 1));
     std::string line;
+    std::vector<std::string_view> views;
     while (std::getline(in, line)) {
-        std::istringstream items(line);
-        std::vector<std::string> w;
-        for (std::string word; items >> word;) w.push_back(word);
+        // The data reader's item splitter, so columns count as it counts them.
+        vsk::split_item_views(line, views);
+        const std::vector<std::string> w(views.begin(), views.begin() + std::min(views.size(), needed));
         if (w.size() < 4 || w[0][0] == ';') continue;
         const std::string &name = w[1], &first = w[2], &second = w[3];
         if (parent_unknown(first) && (parent_unknown(second) || second == "INBRED" || second == "-1000"))
