@@ -23,7 +23,7 @@ std::string parameters_for(bool pmatrix)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 1) return 0;
-    fuzz::prepare_project();
+    const fuzz::ScratchScope scratch = fuzz::prepare_project();
     fuzz::write_file("voskara.par", parameters_for((data[0] & 1) != 0));
     fuzz::write_file("voskara.fibd", std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
     fuzz::refused_or_done([] {

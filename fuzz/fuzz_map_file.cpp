@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::prepare_project();
+    const fuzz::ScratchScope scratch = fuzz::prepare_project();
     fuzz::write_file("voskara.map", std::string_view(reinterpret_cast<const char*>(data), size));
     fuzz::refused_or_done([] {
         vsk::InitGlobalVariables();

@@ -35,33 +35,60 @@ std::string read_text(const fs::path& path)
     return text.str();
 }
 
+const std::string& scratch_dir()
+{
+    static const std::string dir = [] {
+        char pattern[] = "/tmp/voskara-fuzz-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        if (made == nullptr) std::abort();
+        return std::string(made);
+    }();
+    return dir;
+}
+
+const fs::path& start_dir()
+{
+    static const fs::path dir = fs::current_path();
+    return dir;
+}
+
 }  // namespace
 
-void prepare_project()
+ScratchScope::ScratchScope() { fs::current_path(scratch_dir()); }
+
+ScratchScope::~ScratchScope()
+{
+    std::error_code ec;
+    fs::current_path(start_dir(), ec);
+}
+
+ScratchScope prepare_project()
 {
     static bool prepared = false;
-    if (prepared) return;
-    prepared = true;
-    const fs::path base = VOSKARA_FUZZ_BASE_DIR;
-    for (const char* name : kBaseFiles) base_files()[name] = read_text(base / name);
-    char pattern[] = "/tmp/voskara-fuzz-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (dir == nullptr) std::abort();
-    fs::current_path(dir);
-    static const std::string scratch = dir;
-    std::atexit([] {
-        std::error_code ec;
-        fs::current_path("/", ec);
-        fs::remove_all(scratch, ec);
-    });
-    std::fprintf(stderr, "fuzz: scratch project %s\n", dir);
-    for (const auto& [name, text] : base_files()) write_file(name, text);
-    vsk::project_dirF = dir;
-    vsk::project_parF = "voskara.par";
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
-    std::FILE* sink = std::fopen("/dev/null", "w");
-    vsk::set_console_stream(sink);
-    rvn::set_console_stream(sink);
+    if (!prepared) {
+        prepared = true;
+        start_dir();
+        const fs::path base = VOSKARA_FUZZ_BASE_DIR;
+        for (const char* name : kBaseFiles) base_files()[name] = read_text(base / name);
+        const std::string& dir = scratch_dir();
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(scratch_dir(), ec);
+        });
+        std::fprintf(stderr, "fuzz: scratch project %s\n", dir.c_str());
+        const fs::path scratch = dir;
+        for (const auto& [name, text] : base_files()) {
+            std::ofstream out(scratch / name, std::ios::binary | std::ios::trunc);
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        }
+        vsk::project_dirF = dir;
+        vsk::project_parF = "voskara.par";
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+        std::FILE* sink = std::fopen("/dev/null", "w");
+        vsk::set_console_stream(sink);
+        rvn::set_console_stream(sink);
+    }
+    return ScratchScope{};
 }
 
 void write_file(const std::string& name, std::string_view text)

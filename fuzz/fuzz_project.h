@@ -1,5 +1,5 @@
 // Shared set-up of the fuzz targets: a scratch project directory (the current
-// directory of the process) holding a small valid project, of which a target
+// directory of the process while an input runs) holding a small valid project, of which a target
 // replaces one file by the fuzzed input; console output is discarded. A
 // reader may refuse the input (FatalExit, exit code 1): that is the expected
 // outcome of malformed input. Anything else (a crash, a sanitizer report, an
@@ -13,9 +13,23 @@
 
 namespace fuzz {
 
-// Makes the scratch project once: copies the base project, moves into it,
-// sends both libraries' console streams and standard output to /dev/null.
-void prepare_project();
+// Moves into the scratch project for one input and back out when it ends.
+// libFuzzer reads its corpus files lazily and writes new inputs and findings
+// by the paths of its command line, which may be relative to the directory
+// the program was started in, so that directory must be current between
+// inputs.
+class ScratchScope {
+public:
+    ScratchScope();
+    ~ScratchScope();
+    ScratchScope(const ScratchScope&) = delete;
+    ScratchScope& operator=(const ScratchScope&) = delete;
+};
+
+// Makes the scratch project once (copies the base project, sends both
+// libraries' console streams and standard output to /dev/null) and moves
+// into it until the returned scope ends.
+[[nodiscard]] ScratchScope prepare_project();
 
 // Writes a project file of the scratch directory.
 void write_file(const std::string& name, std::string_view text);

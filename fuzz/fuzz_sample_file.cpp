@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::prepare_project();
+    const fuzz::ScratchScope scratch = fuzz::prepare_project();
     fuzz::write_file("genpar.out", std::string_view(reinterpret_cast<const char*>(data), size));
     fuzz::refused_or_done([] {
         const rvn::SampleFileShape shape = rvn::measure_sample_file("genpar.out");

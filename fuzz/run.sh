@@ -10,6 +10,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 build=${2:-build-fuzz}
+mkdir -p "$build"
+# Absolute paths: each input runs in a scratch project directory, and a
+# finding is written while the target is still there.
+build=$(cd "$build" && pwd)
+source_dir=$(pwd)
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 targets=(parameter data map fibd sample)
 
@@ -43,10 +48,10 @@ for t in "${targets[@]}"; do
   log="$build/fuzz-findings/$t.log"
   set +e
   "$build/bin/fuzz_${t}_file" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-    -artifact_prefix="$build/fuzz-findings/$t-" "$build/fuzz-corpus/$t" "fuzz/corpus/$t" >"$log" 2>&1
+    -artifact_prefix="$build/fuzz-findings/$t-" "$build/fuzz-corpus/$t" "$source_dir/fuzz/corpus/$t" >"$log" 2>&1
   status=$?
   set -e
-  grep -E '^(Done|#[0-9]+.*DONE)' "$log" | tail -n 1 || true
+  grep -E '^#[0-9]+.*(INITED|DONE)' "$log" || true
   if [ "$status" -ne 0 ]; then
     tail -n 60 "$log"
     echo "fuzz: the $t reader failed (exit $status); the input is in $build/fuzz-findings/"

@@ -108,19 +108,29 @@ void write_bv_header(std::FILE* f, const PostState& st)
     std::fprintf(f, "\n;");
     if (st.s.has_qtl_geno) {
         std::fprintf(f, "\n;");
-        std::fprintf(f, "\n; QTL Regions as read from file '%s' : ", st.regions_file.c_str());
-        std::fprintf(f, "\n;");
-        for (std::size_t r = 0; r < st.regions.size(); ++r) {
-            std::fprintf(f, "\n; %6s%-2d = ", "MQTR", static_cast<int>(r) + 1);
-            std::fprintf(f, "[%10.3lf,%10.3lf]", st.regions[r].start, st.regions[r].end);
-            std::fprintf(f, "%12s %4.2lf", "   prob =", st.regions[r].prob);
-        }
+        write_region_list(f, st);
     }
     std::fprintf(f, "\n;");
+    write_sample_counts(f, st);
+    std::fprintf(f, "\n;");
+    std::fprintf(f, "\n;");
+}
+
+void write_region_list(std::FILE* f, const PostState& st)
+{
+    std::fprintf(f, "\n; QTL Regions as read from file '%s' : ", st.regions_file.c_str());
+    std::fprintf(f, "\n;");
+    for (std::size_t r = 0; r < st.regions.size(); ++r) {
+        std::fprintf(f, "\n; %6s%-2d = ", "MQTR", static_cast<int>(r) + 1);
+        std::fprintf(f, "[%10.3lf,%10.3lf]", st.regions[r].start, st.regions[r].end);
+        std::fprintf(f, "%12s %4.2lf", "   prob =", st.regions[r].prob);
+    }
+}
+
+void write_sample_counts(std::FILE* f, const PostState& st)
+{
     std::fprintf(f, "\n; Number of MCMC iterations used %d", st.n_post);
     std::fprintf(f, "\n; Number  of  QTL  samples  used %d", st.qtl_samples.count());
-    std::fprintf(f, "\n;");
-    std::fprintf(f, "\n;");
 }
 
 BvTraitFile::BvTraitFile(const PostState& st, int t) : st_(st), c_(bv_components(st))

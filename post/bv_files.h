@@ -33,6 +33,11 @@ BvRow individual_row(const PostState& st, const std::vector<RowSlot>& flags, int
 
 // The comment lines both files start with.
 void write_bv_header(std::FILE* f, const PostState& st);
+// Comment lines shared with the cohort-variance files: the regions file and
+// its regions with their probabilities; the numbers of samples and of QTL
+// samples used.
+void write_region_list(std::FILE* f, const PostState& st);
+void write_sample_counts(std::FILE* f, const PostState& st);
 
 class BvTraitFile {
 public:

@@ -47,16 +47,9 @@ void write_header(std::FILE* f, const PostState& st)
     std::fprintf(f, "\n; # MQTR = Marked QT Region (QTL model)");
     std::fprintf(f, "\n; # RQTR = Remaining QT Region (TIM / FPM model) ");
     std::fprintf(f, "\n;");
-    std::fprintf(f, "\n; QTL Regions as read from file '%s' : ", st.regions_file.c_str());
+    write_region_list(f, st);
     std::fprintf(f, "\n;");
-    for (std::size_t r = 0; r < st.regions.size(); ++r) {
-        std::fprintf(f, "\n; %6s%-2d = ", "MQTR", static_cast<int>(r) + 1);
-        std::fprintf(f, "[%10.3lf,%10.3lf]", st.regions[r].start, st.regions[r].end);
-        std::fprintf(f, "%12s %4.2lf", "   prob =", st.regions[r].prob);
-    }
-    std::fprintf(f, "\n;");
-    std::fprintf(f, "\n; Number of MCMC iterations used %d", st.n_post);
-    std::fprintf(f, "\n; Number  of  QTL  samples  used %d", st.qtl_samples.count());
+    write_sample_counts(f, st);
     std::fprintf(f, "\n%-13s", ";Cohort");
     for (int r = 1; r <= static_cast<int>(st.regions.size()); ++r) std::fprintf(f, "%6s%-2d", "MQTR", r);
     std::fprintf(f, "%11s", "RQTR(FPM)");

@@ -8,6 +8,7 @@
 #include "post/breeding_values.h"
 #include "post/charts.h"
 #include "post/console.h"
+#include "post/genomic_values.h"
 #include "post/haplotypes.h"
 #include "post/ess.h"
 #include "post/intensity.h"
@@ -15,6 +16,7 @@
 #include "post/params.h"
 #include "post/qtl_number.h"
 #include "post/regions.h"
+#include "post/plots/figures.h"
 #include "post/report/report.h"
 #include "post/ruvane.h"
 #include "post/sample_readers.h"
@@ -165,6 +167,11 @@ void qtl_inferences(PostState& st)
     write_qtl_trace_charts(st);
 }
 
+void print_figures(const std::vector<std::string>& files)
+{
+    for (const std::string& f : files) rprint("\nFigure written: %s", f.c_str());
+}
+
 void print_finish(const std::string& start)
 {
     rstars(2, kRuleWidth, 1);
@@ -208,6 +215,12 @@ void infer_and_finish(PostState& st, const RunStart& run, ReportInputs& report)
         if (st.par.VARgroup) cohort_variances(st);
     }
     if (st.par.qtl_on()) CalcQtlHaplotype(st);
+    GenomicValues genomic;
+    if (st.par.qtl_on()) {
+        genomic = genomic_values(st);
+        write_genomic_values(st, genomic);
+    }
+    print_figures(write_figures(st, genomic));
 
     XmlSummarizeRuvaneOutput(st.project_dir, run.start);
     if (report_enabled()) {

@@ -209,6 +209,14 @@ int split_item_views(std::string_view text, std::vector<std::string_view>& items
     return static_cast<int>(items.size());
 }
 
+std::vector<std::string> item_words(std::string_view line)
+{
+    std::vector<std::string_view> views;
+    split_item_views(line, views);
+    if (!views.empty() && views.back().empty()) views.pop_back();
+    return {views.begin(), views.end()};
+}
+
 // Checks in text order: an item reaching `width` characters, or an item
 // closed by a separator beyond max_items - 1 items, fails the split.
 static int splititems_unguarded(std::string_view text, std::vector<std::string>& items, int max_items,

@@ -61,6 +61,10 @@ inline bool is_item_separator(char c)
 // `text` in order (runs of separators count as one). A text ending in a
 // separator after an item yields an empty last item. Returns their number.
 int split_item_views(std::string_view text, std::vector<std::string_view>& items);
+// The items of a line as strings, by the same splitter, without the empty
+// item a trailing separator leaves: what a writer that repeats a data line's
+// columns counts, so its columns are the reader's.
+std::vector<std::string> item_words(std::string_view line);
 
 // Splits text into items separated by blanks, tabs, line ends or commas.
 // Returns the number of items (a text ending in a separator yields an empty

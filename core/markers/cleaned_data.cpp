@@ -17,22 +17,6 @@ namespace vsk {
 
 namespace {
 
-std::vector<std::string> split_words(const std::string& line)
-{
-    std::vector<std::string> words;
-    std::string w;
-    for (char ch : line) {
-        if (ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n') {
-            if (!w.empty()) words.push_back(w);
-            w.clear();
-        } else {
-            w += ch;
-        }
-    }
-    if (!w.empty()) words.push_back(w);
-    return words;
-}
-
 // Leading text of every individual in processing order, from the held
 // phenotype text, or rebuilt from the data file's words.
 std::vector<std::string> leading_texts(MarkerData& d, const std::unordered_map<std::string, std::vector<std::string>>& rows,
@@ -75,7 +59,7 @@ std::unordered_map<std::string, std::vector<std::string>> data_file_rows(const s
     std::vector<std::string> lines;
     copyfiletobuffer(path, lines, filewidth(path) + 1, filerows(path));
     for (const std::string& line : lines) {
-        std::vector<std::string> w = split_words(line);
+        std::vector<std::string> w = item_words(line);
         if (w.size() > 1) rows.emplace(w[1], std::move(w));
     }
     return rows;

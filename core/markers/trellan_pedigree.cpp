@@ -10,26 +10,11 @@
 #include "textfile/file.h"
 #include "textfile/datetime.h"
 #include "textfile/fatal.h"
+#include "textfile/textfile.h"
 
 namespace vsk {
 
 namespace {
-
-std::vector<std::string> words_of(const std::string& line)
-{
-    std::vector<std::string> words;
-    std::string w;
-    for (char ch : line) {
-        if (ch == ' ' || ch == '\t' || ch == '\r') {
-            if (!w.empty()) words.push_back(w);
-            w.clear();
-        } else {
-            w += ch;
-        }
-    }
-    if (!w.empty()) words.push_back(w);
-    return words;
-}
 
 // Lines of the phenotype text, one per individual in processing order.
 std::vector<std::string> phenotype_lines(const Par& p)
@@ -135,7 +120,7 @@ void TrellanFilePedigree()
         std::fprintf(f.get(), "%-20s %-20s ", p1.c_str(), p2.c_str());
         std::fprintf(f.get(), " %12d", o.fat <= 0 ? 0 : (o.pfP > 0 || o.mfP > 0) ? 1 : 2);
         std::vector<std::string> w;
-        if (static_cast<std::size_t>(i - 1) < lines.size()) w = words_of(lines[static_cast<std::size_t>(i - 1)]);
+        if (static_cast<std::size_t>(i - 1) < lines.size()) w = item_words(lines[static_cast<std::size_t>(i - 1)]);
         for (int c = 0; c < columns; ++c) {
             const std::size_t at = static_cast<std::size_t>(4 + c);
             std::fprintf(f.get(), " %12s", at < w.size() ? w[at].c_str() : "-");

@@ -114,7 +114,16 @@ std::string files_section(const PostState& st)
         {"MQTRegions.gtp", "region genotype probabilities per individual"},
         {"MQTRegionsEBV.csv", "breeding values of every trait"},
         {"Qhaplotypes.csv", "flanking alleles of the QTL haplotypes"},
+        {"Gbv_Sum_gp.csv", "genomic values of the written individuals from all sampled QTL"},
+        {"Gbv_Genome_gp.csv", "the same per linkage group"},
+        {"Gbv_Sum_bf.csv", "genomic values from the QTL in bins with 2 ln(BF) above 2"},
+        {"Gbv_Genome_bf.csv", "the same per linkage group"},
+        {"gbv_genome_ALL.png", "genomic values (2 ln(BF) above 2) of all written individuals, trait 1"},
+        {"gbv_genome_FOU.png", "the same for the founders"},
+        {"gbv_genome_FSP.png", "the same for the parents of full-sib families"},
         {"prediction.csv", "observed and predicted phenotypes"},
+        {"phenotypes_pred_POP.png", "observed against predicted phenotypes"},
+        {"phenotypes_pred_FSF.png", "the same per full-sib family"},
         {"genpar.out", "samples of the genetic parameters"},
     };
     std::string out = "<section id=\"files\"><h2>Files of this run</h2><ul>";

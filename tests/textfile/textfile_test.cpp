@@ -101,6 +101,13 @@ TEST(SplitItems, SeparatorsAndLimits)
     EXPECT_EQ(splititems("a b c d", items, 3, 80), -1);
 }
 
+TEST(SplitItems, ItemWordsOfALine)
+{
+    EXPECT_EQ(item_words("  a\tb,c  d \r"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(item_words("x,"), (std::vector<std::string>{"x"}));
+    EXPECT_TRUE(item_words(" \t ").empty());
+}
+
 TEST(TextFile, MeasuresAndCopies)
 {
     TempDir dir;
