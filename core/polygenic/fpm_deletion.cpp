@@ -63,6 +63,7 @@ void delete_gene(QtlModel& m, int s)
 
 void fpm_deletion_check(QtlModel& m)
 {
+    if (m.p.max_gen_coeff < 1.0) return;  // no generation below the founders
     std::vector<int>& counter = m.w.mono;
     if (static_cast<int>(counter.size()) < slot_count(m)) counter.assign(static_cast<std::size_t>(slot_count(m)), 0);
     const int limit = 40 * m.p.inbred_pop + 10;   // 10 sweeps, 50 with inbred founders
