@@ -196,3 +196,69 @@ TEST_F(FpmMoves, GenotypesFollowMendelianTransmission)
 }
 
 }  // namespace
+
+namespace {
+
+// All founders homozygous for allele 0: the gene only shifts the mean.
+void fix_founders(qtl_test::Project& pr, vsk::Gene& g)
+{
+    vsk::QtlModel& m = pr.model();
+    vsk::apply_slot_values(m, g, -1);
+    for (int& a : g.alstate) a = 0;
+    vsk::derive_all_genotypes(m, g);
+    vsk::apply_slot_values(m, g, +1);
+}
+
+int run_deletion_checks(qtl_test::Project& pr, int sweeps)
+{
+    int first_free = -1;
+    for (int k = 0; k < sweeps; ++k) {
+        fix_founders(pr, pr.gene[0]);
+        vsk::fpm_deletion_check(pr.model());
+        if (pr.gene[0].status == 0 && first_free < 0) first_free = k;
+        if (pr.gene[0].status == 0) break;
+    }
+    return first_free;
+}
+
+TEST_F(FpmMoves, GeneMonomorphicAmongFoundersIsDeletedAfterTenSweeps)
+{
+    const int saved = vsk::REDprint;
+    vsk::REDprint = 1;  // no check.log
+    auto pr = fpm_test::make_project(6, 20, 2, 5);
+    phenotype_all(*pr, 4);
+    pr->p.max_gen_coeff = 1.0;
+    pr->p.nfpm = 1;
+    vsk::QtlModel& m = pr->model();
+    vsk::sample_fpm(m, 0);
+    pr->p.nfpm = 1;
+    if (pr->gene[0].status != 1) GTEST_SKIP() << "the first sweep removed the gene";
+    // Ten monomorphic sweeps are tolerated, the eleventh deletes.
+    EXPECT_EQ(run_deletion_checks(*pr, 20), 10);
+    EXPECT_EQ(pr->p.nfpm, vsk::active_count(m));
+    EXPECT_LT(qtl_test::max_residual_error(*pr), 1e-9);
+    vsk::REDprint = saved;
+}
+
+TEST_F(FpmMoves, FixedNumberOfGenesReplacesADeletedGeneAtOnce)
+{
+    const int saved = vsk::REDprint;
+    vsk::REDprint = 1;
+    auto pr = fpm_test::make_project(6, 20, 2, 5);
+    phenotype_all(*pr, 6);
+    pr->p.indicFPM = 2;
+    pr->p.max_gen_coeff = 1.0;
+    vsk::QtlModel& m = pr->model();
+    vsk::sample_fpm(m, 0);
+    for (int k = 0; k < 11; ++k) {
+        fix_founders(*pr, pr->gene[0]);
+        vsk::fpm_deletion_check(m);
+    }
+    EXPECT_EQ(pr->gene[0].status, 1);
+    EXPECT_EQ(pr->p.nfpm, 2);
+    EXPECT_EQ(m.w.mono[0], 0);  // the counter starts again with the new gene
+    EXPECT_LT(qtl_test::max_residual_error(*pr), 1e-9);
+    vsk::REDprint = saved;
+}
+
+}  // namespace
