@@ -77,7 +77,8 @@ void jump(QtlModel& m, bool death)
     else r = m.w.marginal ? rjs_birth(m) : rev_jump(m, 0);
     ++acc[0];
     if (r > 0) acc[1] += r;
-    if (RJSdebug) log_fpm_move(m, death ? "RJSdeathFPM.log" : "RJSbirthFPM.log", r, acc);
+    // The marginal-likelihood moves write their own full log blocks.
+    if (RJSdebug && !m.w.marginal) log_fpm_move(m, death ? "RJSdeathFPM.log" : "RJSbirthFPM.log", r, acc);
 }
 
 }  // namespace
