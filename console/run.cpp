@@ -69,7 +69,7 @@ std::vector<double> prepare_analysis(RunState& run)
     if (par.indicQTL < 2) ReportHeldNuisanceCovariances();  // no nuisance steps in IBD mode
     AugmentPhenotypes();
     print_model_specification(par);
-    // SampleFPM stage 0 (indicFPM) plugs in here.
+    if (par.indicFPM != 0) SampleFPM(0);
     if (par.indicTIM != 0) SampleTIM(0);
 
     std::vector<double> positions = chain_positions();

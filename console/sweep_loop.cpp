@@ -107,7 +107,7 @@ void run_sweep(RunState& run, int t, double position, int progress, const std::v
 {
     sample_markers_and_qtl(run, t, position);
     check_residuals_after("the QTL steps");
-    // Polygenic models: SampleFPM stage 1 (indicFPM) plugs in here.
+    if (par.indicFPM != 0) SampleFPM(1);
     if (par.indicTIM != 0) SampleTIM(1);
     check_residuals_after("the polygenic steps");
     sample_residual_model(t, nuisance);

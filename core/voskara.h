@@ -96,6 +96,9 @@ VOSKARA_API void SampleQTL(int mode, double position);
 VOSKARA_API void WriteInitialQTLValues();
 
 // ---- polygenic ----
+// Finite polygenic model: mode 0 sets up the genes, then, like mode 1, runs
+// one sweep (a birth, a death or an update of every gene).
+VOSKARA_API void SampleFPM(int mode);
 // Infinitesimal model: mode 0 sets up the pedigree relationships (and writes
 // "inbrcoef.out" with TIMnumrm 1 or more), then, like mode 1, samples every
 // individual's polygenic effects and the polygenic covariance.

@@ -49,9 +49,40 @@ double descendant_terms(QtlModel& m, Gene& g, int i)
     return sum;
 }
 
+double phenotype_terms(QtlModel& m, Gene& g, int i)
+{
+    const int c = i - 1;
+    double w = 0.0;
+    if (phenotyped(m, c) && !m.o[static_cast<std::size_t>(c)].FP) w += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
+    return w + descendant_terms(m, g, i);
+}
+
+// Genes without locus row (FPM): plain Mendelian transmission from each
+// parent; a doubled haploid carries two copies of one parental homologue.
+void mendelian_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* lw)
+{
+    const int c = i - 1;
+    const bool dh = m.o[static_cast<std::size_t>(c)].mot == kDbhpld;
+    for (int k = 0; k < kOptions; ++k) {
+        if (dh && (k == 1 || k == 2)) {
+            lw[k] = kExcluded;
+            continue;
+        }
+        set_origin(m, g, c, k);
+        derive_labels(m, g, i);
+        double w = prob_trans(m, g, c, 0, -1, -1, true) + prob_trans(m, g, c, 1, -1, -1, true);
+        if (with_phenotypes) w += phenotype_terms(m, g, i);
+        lw[k] = w;
+    }
+}
+
 // Log weights of the four origin options of non-founder i.
 void option_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* lw)
 {
+    if (g.lcsrow < 0) {
+        mendelian_weights(m, g, i, with_phenotypes, lw);
+        return;
+    }
     const int c = i - 1;
     const Obs& ind = m.o[static_cast<std::size_t>(c)];
     int l0, r0, l1, r1;
@@ -93,6 +124,7 @@ void set_origin(QtlModel& m, Gene& g, int c, int k)
 {
     g.gpori[0][c] = k / 2;
     g.gpori[1][c] = k % 2;
+    if (g.lcsrow < 0) return;  // a gene without locus row (FPM) has no indicator row
     m.gpo0[g.lcsrow][c] = k / 2;
     m.gpo1[g.lcsrow][c] = k % 2;
 }

@@ -15,8 +15,8 @@ namespace {
 
 // log pi(k) terms of a birth/death pair: log priorQTL for the larger model,
 // log(k + 1) for the smaller (nothing with priorQTL 0: uniform prior).
-double prior_larger(const Par& p) { return p.priorQTL > 0.0 ? std::log(p.priorQTL) : 0.0; }
-double prior_smaller(const Par& p, int k_small) { return p.priorQTL > 0.0 ? std::log(k_small + 1.0) : 0.0; }
+double prior_larger(const QtlModel& m) { return count_prior(m) > 0.0 ? std::log(count_prior(m)) : 0.0; }
+double prior_smaller(const QtlModel& m, int k_small) { return count_prior(m) > 0.0 ? std::log(k_small + 1.0) : 0.0; }
 
 void warn_cholesky(const Par& p, const char* where)
 {
@@ -55,8 +55,8 @@ void compare_models(QtlModel& m, int s, int k_big, RjsTerms& t, int big_index, R
     if (w.alt.failed || w.cur.failed) warn_cholesky(m.p, where);
     log_models(log, m, s, big_index == 0);
     const int b = big_index, o = 1 - big_index;
-    t.prior[b] = prior_larger(m.p);
-    t.prior[o] = prior_smaller(m.p, k_big - 1);
+    t.prior[b] = prior_larger(m);
+    t.prior[o] = prior_smaller(m, k_big - 1);
     t.det_g[b] = -0.5 * log_det_g(m, k_big);
     t.det_g[o] = -0.5 * log_det_g(m, k_big - 1);
     t.det_c[b] = 0.5 * w.alt.log_det_cinv;
@@ -79,7 +79,7 @@ double total(const RjsTerms& t, int k) { return t.prior[k] + t.det_g[k] + (t.det
 void remove_slot_from_design(QtlModel& m, int s)
 {
     QtlWork& w = m.w;
-    const int per = effect_columns_per_slot(m.p);
+    const int per = effect_columns_per_slot(m);
     int at = -1;
     for (std::size_t j = 0; j < w.design_slots.size(); ++j)
         if (w.design_slots[j] == s) at = static_cast<int>(j);
@@ -100,7 +100,7 @@ int rjs_birth(QtlModel& m)
     Par& p = m.p;
     const int k = active_count(m);
     const int s = lowest_free_slot(m);
-    if (k >= p.maximQTL || s < 0) return kNotAttempted;
+    if (k >= slot_count(m) || s < 0) return kNotAttempted;
     apply_all_values(m, -1);
     Gene& g = m.gene[static_cast<std::size_t>(s)];
     save_slot(m, s);
@@ -108,8 +108,8 @@ int rjs_birth(QtlModel& m)
     for (int r = 0; r < kGenotypes; ++r)
         for (int t = 0; t < p.n_traits; ++t) g.eff[r][t] = 0.0;
     compute_gval(p, g);
-    new_qtl_proposal(m, s, 0);
-    RjsLog log("RJSbirth.log");
+    propose_new_gene(m, s);
+    RjsLog log(m.fpm ? "RJSbirthFPM.log" : "RJSbirth.log");
     log.header(m);
     RjsTerms t;
     compare_models(m, s, k + 1, t, 1, log, "RJSbirthQTL");
@@ -118,7 +118,7 @@ int rjs_birth(QtlModel& m)
     if (accept) {
         draw_effects(m, m.w.alt);
         log.draw(m, m.w.alt, "CPM\n");
-        p.nqtl = k + 1;
+        gene_count(m) = k + 1;
     } else {
         restore_slot(m, s);
         free_slot(m, s);
@@ -131,12 +131,11 @@ int rjs_birth(QtlModel& m)
 
 int rjs_death(QtlModel& m)
 {
-    Par& p = m.p;
     const int k = active_count(m);
     if (k <= 0) return kNotAttempted;
     const int s = pick_active_slot(m, m.rng.uniform());
     apply_all_values(m, -1);
-    RjsLog log("RJSdeath.log");
+    RjsLog log(m.fpm ? "RJSdeathFPM.log" : "RJSdeath.log");
     log.header(m);
     RjsTerms t;
     compare_models(m, s, k, t, 0, log, "RJSdeathQTL");
@@ -144,10 +143,10 @@ int rjs_death(QtlModel& m)
     const bool accept = mh_accept(m.rng, total(t, 1) - total(t, 0), &t.log_u);
     if (accept) {
         free_slot(m, s);
-        rebuild_locus_order(m);
+        if (!m.fpm) rebuild_locus_order(m);
         draw_effects(m, m.w.cur);  // the design without s is the current one
         log.draw(m, m.w.cur, "CPMn\n");
-        p.nqtl = k - 1;
+        gene_count(m) = k - 1;
     }
     apply_all_values(m, +1);
     const int result = accept ? kAccepted : kRejected;

@@ -29,6 +29,10 @@ double log_effects(double v, int n, double S)
     return -0.5 * n * std::log(s2) - S / (2.0 * s2);
 }
 
+// The FPM genes: the model's own genes when it samples them, else the
+// process-wide ones next to the QTL.
+const std::vector<Polygene>& fpm_genes(const QtlModel& m) { return m.fpm ? m.gene : polygene; }
+
 }  // namespace
 
 int effect_variance_move(QtlModel& m, int kind)
@@ -48,14 +52,15 @@ int effect_variance_move(QtlModel& m, int kind)
         if (qtl_setting || fpm_setting) {
             int n = 0;
             double S = 0.0;
-            for (int s = 0; s < p.maximQTL; ++s) {
+            for (int s = 0; s < p.maximQTL && !m.fpm; ++s) {  // an FPM model's genes are `polygene`
                 const Gene& g = m.gene[static_cast<std::size_t>(s)];
                 if (g.status == 0) continue;
                 ++n;
                 S += g.eff[kind][t] * g.eff[kind][t];
             }
-            for (int s = 0; s < p.maximFPM && s < static_cast<int>(polygene.size()); ++s) {
-                const Polygene& g = polygene[static_cast<std::size_t>(s)];
+            const std::vector<Polygene>& fpm = fpm_genes(m);
+            for (int s = 0; s < p.maximFPM && s < static_cast<int>(fpm.size()); ++s) {
+                const Polygene& g = fpm[static_cast<std::size_t>(s)];
                 if (g.status == 0 || g.eff.rows() <= kind) continue;
                 ++n;
                 S += g.eff[kind][t] * g.eff[kind][t];
@@ -84,11 +89,12 @@ void sample_var_po(QtlModel& m, int kind)
         for (int a = 0; a < T; ++a)
             for (int b = 0; b < T; ++b) S[a][b] += eff[kind][a] * eff[kind][b];
     };
-    for (int s = 0; s < p.maximQTL; ++s)
+    for (int s = 0; s < p.maximQTL && !m.fpm; ++s)
         if (m.gene[static_cast<std::size_t>(s)].status != 0) add(m.gene[static_cast<std::size_t>(s)].eff);
-    for (int s = 0; s < p.maximFPM && s < static_cast<int>(polygene.size()); ++s)
-        if (polygene[static_cast<std::size_t>(s)].status != 0 && polygene[static_cast<std::size_t>(s)].eff.rows() > kind)
-            add(polygene[static_cast<std::size_t>(s)].eff);
+    const std::vector<Polygene>& fpm = fpm_genes(m);
+    for (int s = 0; s < p.maximFPM && s < static_cast<int>(fpm.size()); ++s)
+        if (fpm[static_cast<std::size_t>(s)].status != 0 && fpm[static_cast<std::size_t>(s)].eff.rows() > kind)
+            add(fpm[static_cast<std::size_t>(s)].eff);
     const double nu = n - (T + 1);
     if (invert(S, T, m.w.lin) != 0 || wishart(S, nu, T, W, m.rng) != 0 || invert(W, T, m.w.lin) != 0) {
         cprint("\nWARNING function  sample_varPO()");
@@ -109,10 +115,11 @@ void qtl_covariance(QtlModel& m)
 {
     Par& p = m.p;
     const int T = p.n_traits;
-    if (p.qtl_cov.rows() < T) p.qtl_cov.assign(T, T, 0.0);
+    Table<double>& cov = m.fpm ? p.fpm_cov : p.qtl_cov;
+    if (cov.rows() < T) cov.assign(T, T, 0.0);
     for (int a = 0; a < T; ++a)
-        for (int b = 0; b < T; ++b) p.qtl_cov[a][b] = 0.0;
-    for (int s = 0; s < p.maximQTL; ++s) {
+        for (int b = 0; b < T; ++b) cov[a][b] = 0.0;
+    for (int s = 0; s < slot_count(m); ++s) {
         const Gene& g = m.gene[static_cast<std::size_t>(s)];
         if (g.status == 0) continue;
         const double pf = g.freq[0][0], q = 1.0 - pf;
@@ -122,11 +129,11 @@ void qtl_covariance(QtlModel& m)
                 const double da = g.eff[kDomRow][a], db = g.eff[kDomRow][b];
                 if (p.inbred_pop == 1) {
                     const double Ma = (pf - q) * aa, Mb = (pf - q) * ab;
-                    p.qtl_cov[a][b] += pf * (aa - Ma) * (ab - Mb) + q * (-aa - Ma) * (-ab - Mb);
+                    cov[a][b] += pf * (aa - Ma) * (ab - Mb) + q * (-aa - Ma) * (-ab - Mb);
                 } else {
                     const double Ma = pf * pf * aa + 2 * pf * q * da - q * q * aa;
                     const double Mb = pf * pf * ab + 2 * pf * q * db - q * q * ab;
-                    p.qtl_cov[a][b] += pf * pf * (aa - Ma) * (ab - Mb) + 2 * pf * q * (da - Ma) * (db - Mb) +
+                    cov[a][b] += pf * pf * (aa - Ma) * (ab - Mb) + 2 * pf * q * (da - Ma) * (db - Mb) +
                                        q * q * (-aa - Ma) * (-ab - Mb);
                 }
             }

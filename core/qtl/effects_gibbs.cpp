@@ -18,7 +18,7 @@ void draw_kind(QtlModel& m, Gene& g, int s, int kind)
 {
     Par& p = m.p;
     const int T = p.n_traits;
-    const int setting = kind == kAddRow ? p.addGENE : p.domGENE;
+    const int setting = kind == kAddRow ? add_setting(m) : dom_setting(m);
     const double* cov = kind == kAddRow ? kAddCov : kDomCov;
     int n = 0;
     double sxx = 0.0;
@@ -32,6 +32,10 @@ void draw_kind(QtlModel& m, Gene& g, int s, int kind)
         sxx += x * x;
         for (int t = 0; t < T; ++t)
             for (int u = 0; u < T; ++u) sxr[static_cast<std::size_t>(t)] += x * p.res_prec[t][u] * m.phe.residual[c][u];
+    }
+    if (n == 0 && m.fpm) {
+        cprint("\n\n No observations: %s %d %d", kind == kAddRow ? "FPMadd" : "FPMdom", p.cur_sweep + 1, s + 1);
+        return;
     }
     if (n == 0) {
         cprint("\nCycle %d:Warning NO observations on %s QTL %d", p.cur_sweep, kind == kAddRow ? "add.eff." : "dom.eff.", s + 1);
@@ -77,8 +81,8 @@ void sample_gtp_par(QtlModel& m, int s)
 {
     Gene& g = m.gene[static_cast<std::size_t>(s)];
     apply_slot_values(m, g, -1);
-    if (m.p.addGENE != 0) draw_kind(m, g, s, kAddRow);
-    if (m.p.domGENE != 0) draw_kind(m, g, s, kDomRow);
+    if (add_setting(m) != 0) draw_kind(m, g, s, kAddRow);
+    if (dom_setting(m) != 0) draw_kind(m, g, s, kDomRow);
     if (g.eff[kAddRow][0] < 0.0) flip_slot(m, g);
     compute_gval(m.p, g);
     apply_slot_values(m, g, +1);

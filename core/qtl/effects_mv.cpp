@@ -22,11 +22,11 @@ void ensure(Table<double>& t, int rows, int cols)
 }
 
 // Effect kinds of a slot's columns: additive and/or dominance.
-void slot_kinds(const Par& p, int* kinds, int& n)
+void slot_kinds(const QtlModel& m, int* kinds, int& n)
 {
     n = 0;
-    if (p.addGENE != 0) kinds[n++] = kAddRow;
-    if (p.domGENE != 0) kinds[n++] = kDomRow;
+    if (add_setting(m) != 0) kinds[n++] = kAddRow;
+    if (dom_setting(m) != 0) kinds[n++] = kDomRow;
 }
 
 // Adds the prior precision of one effect block (kind `kind`, k QTL) at
@@ -35,7 +35,7 @@ void add_effect_prior(QtlModel& m, Table<double>& C, int at, int kind, int k)
 {
     Par& p = m.p;
     const int T = p.n_traits;
-    const int setting = kind == kAddRow ? p.addGENE : p.domGENE;
+    const int setting = kind == kAddRow ? add_setting(m) : dom_setting(m);
     if (setting == 1) return;  // bounded uniform prior: no precision
     const Table<double>& V = effect_prior_matrix(p, kind);
     const double scale = m.w.marginal ? static_cast<double>(std::max(k, 1)) : 1.0;
@@ -54,7 +54,7 @@ void add_effect_prior(QtlModel& m, Table<double>& C, int at, int kind, int k)
 
 Table<double>& effect_prior_matrix(Par& p, int kind) { return kind == kAddRow ? p.varPOA : p.varPOD; }
 
-int effect_columns_per_slot(const Par& p) { return (p.addGENE != 0) + (p.domGENE != 0); }
+int effect_columns_per_slot(const QtlModel& m) { return (add_setting(m) != 0) + (dom_setting(m) != 0); }
 
 // Design over the active slots except `skip`: X'X and X'y of the residuals
 // (which must hold the means and every QTL value added back).
@@ -64,10 +64,10 @@ void build_design(QtlModel& m, int skip)
     QtlWork& w = m.w;
     const int T = p.n_traits;
     w.design_slots.clear();
-    for (int s = 0; s < p.maximQTL; ++s)
+    for (int s = 0; s < slot_count(m); ++s)
         if (s != skip && m.gene[static_cast<std::size_t>(s)].status != 0) w.design_slots.push_back(s);
     int kinds[2], nk;
-    slot_kinds(p, kinds, nk);
+    slot_kinds(m, kinds, nk);
     const int nc = 1 + nk * static_cast<int>(w.design_slots.size());
     ensure(w.XX, nc, nc);
     ensure(w.X, nc, T);  // X holds X'y here: [column][trait]
@@ -124,7 +124,7 @@ void form_model_from(QtlModel& m, MargModel& mm, const Table<double>& XX, const 
         mm.rhs[static_cast<std::size_t>(t)] += p.mean_prior_mean[static_cast<std::size_t>(t)] / s2;
     }
     int kinds[2], nk;
-    slot_kinds(p, kinds, nk);
+    slot_kinds(m, kinds, nk);
     for (int a = 1; a < nc; ++a) add_effect_prior(m, mm.C, a * T, kinds[(a - 1) % std::max(nk, 1)], k);
     // Factor C = L L'; log|C^-1| = -2 sum log L_ii; bhat by two solves.
     mat_copy(mm.C, mm.Cinv, D, D);
@@ -155,7 +155,7 @@ void form_model_from(QtlModel& m, MargModel& mm, const Table<double>& XX, const 
 
 void form_model(QtlModel& m, MargModel& mm, int k)
 {
-    const int nc = 1 + effect_columns_per_slot(m.p) * static_cast<int>(m.w.design_slots.size());
+    const int nc = 1 + effect_columns_per_slot(m) * static_cast<int>(m.w.design_slots.size());
     form_model_from(m, mm, m.w.XX, m.w.X, nc, k);
 }
 
@@ -169,7 +169,7 @@ double log_det_g(const QtlModel& m, int k)
     const int T = p.n_traits;
     double sum = 0.0;
     for (int kind : {kAddRow, kDomRow}) {
-        const int setting = kind == kAddRow ? p.addGENE : p.domGENE;
+        const int setting = kind == kAddRow ? add_setting(m) : dom_setting(m);
         if (setting == 0) continue;
         const Table<double>& V = kind == kAddRow ? p.varPOA : p.varPOD;
         for (int t = 0; t < T; ++t) sum += k * std::log(V[t][t]);
@@ -201,7 +201,7 @@ void draw_effects(QtlModel& m, const MargModel& mm)
     }
     for (int t = 0; t < T && p.nuis_effects.rows() > 0; ++t) p.nuis_effects[0][t] = mm.bhat[static_cast<std::size_t>(t)] + z[static_cast<std::size_t>(t)];
     int kinds[2], nk;
-    slot_kinds(p, kinds, nk);
+    slot_kinds(m, kinds, nk);
     int a = 1;
     for (int s : mm.slots) {
         Gene& g = m.gene[static_cast<std::size_t>(s)];

@@ -13,6 +13,7 @@ namespace vsk {
 namespace {
 
 constexpr int kMaxBetaDraws = 10;
+constexpr int kMaxBetaDrawsFpm = 100;  // FPM genes: then the frequency stays as it was
 constexpr double kFreqFloor = 0.025;
 constexpr double kFreqCeiling = 0.975;
 
@@ -28,8 +29,9 @@ double founder_option(QtlModel& m, Gene& g, int k, int code)
     derive_labels(m, g, i);
     double w = std::log(g.freq[f][a1] * g.freq[f][a2]);
     const Obs& ind = m.o[static_cast<std::size_t>(i - 1)];
-    if (m.p.indicQTL == 1 && phenotyped(m, i - 1) && !ind.FP) w += m.w.ll[i - 1][code];
-    if (m.p.indicQTL == 1) {
+    const bool with_phenotypes = m.fpm || m.p.indicQTL == 1;
+    if (with_phenotypes && phenotyped(m, i - 1) && !ind.FP) w += m.w.ll[i - 1][code];
+    if (with_phenotypes) {
         const int c = i - 1;
         for (int d = m.w.desc_start[static_cast<std::size_t>(c)]; d < m.w.desc_start[static_cast<std::size_t>(c + 1)]; ++d) {
             const int j = m.w.desc[static_cast<std::size_t>(d)];
@@ -46,7 +48,7 @@ double founder_option(QtlModel& m, Gene& g, int k, int code)
 void sample_founder_genotypes(QtlModel& m, int s)
 {
     Gene& g = m.gene[static_cast<std::size_t>(s)];
-    const bool qtl_mode = m.p.indicQTL == 1;
+    const bool qtl_mode = m.fpm || m.p.indicQTL == 1;
     if (qtl_mode) {
         apply_slot_values(m, g, -1);
         build_ll(m, g);
@@ -78,6 +80,17 @@ void sample_allele_frequencies(QtlModel& m, int s)
             for (int h = 0; h < 2; ++h) (g.alstate[static_cast<std::size_t>(2 * k + h)] == 0 ? c0 : c1)++;
         }
         double p = 0.5;
+        if (m.fpm) {
+            bool inside = false;
+            for (int tries = 0; tries < kMaxBetaDrawsFpm && !inside; ++tries) {
+                p = beta(m.rng, static_cast<float>(c0 + 1), static_cast<float>(c1 + 1));
+                inside = p > lo && p < hi;
+            }
+            if (!inside) continue;
+            g.freq[f][0] = p;
+            g.freq[f][1] = 1.0 - p;
+            continue;
+        }
         for (int tries = 0; tries < kMaxBetaDraws; ++tries) {
             p = beta(m.rng, static_cast<float>(c0 + 1), static_cast<float>(c1 + 1));
             if (p > lo && p < hi) break;

@@ -47,6 +47,15 @@ void new_qtl_proposal(QtlModel& m, int s, int mode)
     derive_all_genotypes(m, g);
 }
 
+void propose_new_gene(QtlModel& m, int s)
+{
+    if (m.propose_gene != nullptr) {
+        m.propose_gene(m, s);
+        return;
+    }
+    new_qtl_proposal(m, s, 0);
+}
+
 int long_range_update(QtlModel& m, int s, int mode)
 {
     Par& p = m.p;

@@ -35,6 +35,7 @@ void restore_slot(QtlModel& m, int s)
 {
     Gene& g = m.gene[static_cast<std::size_t>(s)];
     copy_slot(m.temp[static_cast<std::size_t>(s)], g);
+    if (m.fpm) return;  // no position, locus row or segregation indicators
     if (g.status != 0) recompute_rf(m, s);
     rebuild_locus_order(m);
     if (g.lcsrow < 0) return;

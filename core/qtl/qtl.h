@@ -118,7 +118,20 @@ struct QtlModel {
     const double* twinv;  // [14]
     QtlWork& w;
     Rng& rng;
+    // The genes of the finite polygenic model instead of QTL: no position or
+    // locus row, Mendelian transmission, the FPM settings and count.
+    bool fpm = false;
+    // New gene in slot s for a birth; null: the QTL proposal (new_qtl_proposal).
+    void (*propose_gene)(QtlModel& m, int s) = nullptr;
 };
+
+// The gene set of a model (QTL, or the genes of the finite polygenic model):
+// its number of slots, effect settings, Poisson prior mean and current count.
+int slot_count(const QtlModel& m);
+int add_setting(const QtlModel& m);
+int dom_setting(const QtlModel& m);
+double count_prior(const QtlModel& m);
+int& gene_count(QtlModel& m);
 
 // The model over the process-wide records and generator.
 QtlModel& global_qtl_model();
@@ -198,7 +211,7 @@ void count_position_move(int* acc, bool accepted, bool other_interval);
 // ---- effects (effects_mv.cpp, effects_gibbs.cpp, effect_variance.cpp) ----
 // Builds the design over the active slots (skip: a slot left out, -1 none).
 void build_design(QtlModel& m, int skip);
-int effect_columns_per_slot(const Par& p);
+int effect_columns_per_slot(const QtlModel& m);
 void remove_slot_from_design(QtlModel& m, int s);
 // Builds C, rhs, inverse factor and bhat of the current design for k QTL.
 void form_model(QtlModel& m, MargModel& mm, int k);
@@ -209,7 +222,7 @@ void sample_gtp_par_mv(QtlModel& m);
 void sample_gtp_par(QtlModel& m, int s);
 int effect_variance_move(QtlModel& m, int kind);
 void sample_var_po(QtlModel& m, int kind);
-void qtl_covariance(QtlModel& m);
+void qtl_covariance(QtlModel& m);   // into fpm_cov for the FPM genes
 Table<double>& effect_prior_matrix(Par& p, int kind);
 
 // ---- moves (position_moves.cpp, birth_death.cpp, long_range.cpp, rev_jump.cpp, pruning.cpp) ----
@@ -222,6 +235,7 @@ int rev_jump(QtlModel& m, int kind);
 void draw_prior_effects(QtlModel& m, Gene& g, double scale, const char* where);
 void prune_monomorphic(QtlModel& m);
 void new_qtl_proposal(QtlModel& m, int s, int mode);
+void propose_new_gene(QtlModel& m, int s);   // birth proposal of the model's gene set
 
 // ---- flanking marker phases, the rows of "phase.out" (marker_qtl_phases.cpp) ----
 // Fills table[c] (individual c + 1) for slot s: nearest heterozygous phased

@@ -31,9 +31,9 @@ double loglik_shifted(QtlModel& m, const Gene& g, int sign)
     return sum;
 }
 
-double log_prior_ratio_birth(const Par& p, int k)
+double log_prior_ratio_birth(const QtlModel& m, int k)
 {
-    return p.priorQTL > 0.0 ? std::log(p.priorQTL) - std::log(k + 1.0) : 0.0;
+    return count_prior(m) > 0.0 ? std::log(count_prior(m)) - std::log(k + 1.0) : 0.0;
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ void draw_prior_effects(QtlModel& m, Gene& g, double scale, const char* where)
     const int T = p.n_traits;
     const char* names[3] = {"add", "dom", "imp"};
     for (int kind : {kAddRow, kDomRow}) {
-        const int setting = kind == kAddRow ? p.addGENE : p.domGENE;
+        const int setting = kind == kAddRow ? add_setting(m) : dom_setting(m);
         for (int t = 0; t < T; ++t) g.eff[kind][t] = 0.0;
         if (setting == 0) continue;
         if (setting == 1) {
@@ -78,35 +78,34 @@ void draw_prior_effects(QtlModel& m, Gene& g, double scale, const char* where)
 
 int rev_jump(QtlModel& m, int kind)
 {
-    Par& p = m.p;
     const int k = active_count(m);
     if (kind == kBirth) {
         const int s = lowest_free_slot(m);
-        if (k >= p.maximQTL || s < 0) return kNotAttempted;
+        if (k >= slot_count(m) || s < 0) return kNotAttempted;
         Gene& g = m.gene[static_cast<std::size_t>(s)];
         save_slot(m, s);
         g.status = 1;
         draw_prior_effects(m, g, 1.0, "RevJumpQTLn");
-        new_qtl_proposal(m, s, 0);
-        const double delta = loglik_shifted(m, g, -1) - loglik_shifted(m, g, 0) + log_prior_ratio_birth(p, k);
+        propose_new_gene(m, s);
+        const double delta = loglik_shifted(m, g, -1) - loglik_shifted(m, g, 0) + log_prior_ratio_birth(m, k);
         if (!mh_accept(m.rng, delta)) {
             restore_slot(m, s);
             free_slot(m, s);
             return kRejected;
         }
         apply_slot_values(m, g, +1);
-        p.nqtl = k + 1;
+        gene_count(m) = k + 1;
         return kAccepted;
     }
     if (k <= 0) return kNotAttempted;
     const int s = pick_active_slot(m, m.rng.uniform());
     Gene& g = m.gene[static_cast<std::size_t>(s)];
-    const double delta = loglik_shifted(m, g, +1) - loglik_shifted(m, g, 0) - log_prior_ratio_birth(p, k - 1);
+    const double delta = loglik_shifted(m, g, +1) - loglik_shifted(m, g, 0) - log_prior_ratio_birth(m, k - 1);
     if (!mh_accept(m.rng, delta)) return kRejected;
     apply_slot_values(m, g, -1);
     free_slot(m, s);
-    rebuild_locus_order(m);
-    p.nqtl = k - 1;
+    if (!m.fpm) rebuild_locus_order(m);
+    gene_count(m) = k - 1;
     return kAccepted;
 }
 

@@ -41,7 +41,7 @@ void RjsLog::header(const QtlModel& m)
     std::fprintf(f_.get(), "\n\n----- mcmcI %d -----\n", m.p.cur_sweep);
     std::fprintf(f_.get(), "%10s", "mu");
     for (const Gene& g : m.gene)
-        if (g.status == 1) std::fprintf(f_.get(), "%10.2lf", g.pos);
+        if (g.status == 1 && !m.fpm) std::fprintf(f_.get(), "%10.2lf", g.pos);  // FPM genes have no position
     std::fprintf(f_.get(), "\n");
 }
 
@@ -49,7 +49,7 @@ void RjsLog::design(const QtlModel& m, const char* xrx_title, bool with_xx)
 {
     if (!on()) return;
     const int T = m.p.n_traits;
-    const int nc = 1 + effect_columns_per_slot(m.p) * static_cast<int>(m.w.design_slots.size());
+    const int nc = 1 + effect_columns_per_slot(m) * static_cast<int>(m.w.design_slots.size());
     if (with_xx) matrix("XX\n", m.w.XX, nc);
     std::fprintf(f_.get(), "%s", xrx_title);
     std::vector<double> row(static_cast<std::size_t>(nc * T));
@@ -149,7 +149,7 @@ std::string slot_title(const char* name, int slot)
 
 double log_det_g_kind(const QtlModel& m, int k, int kind)
 {
-    const int setting = kind == kAddRow ? m.p.addGENE : m.p.domGENE;
+    const int setting = kind == kAddRow ? add_setting(m) : dom_setting(m);
     if (k <= 0 || setting == 0) return 0.0;
     const Table<double>& V = kind == kAddRow ? m.p.varPOA : m.p.varPOD;
     double sum = 0.0;

@@ -15,6 +15,12 @@ constexpr int kMaternal = 1;
 
 }  // namespace
 
+int slot_count(const QtlModel& m) { return m.fpm ? m.p.maximFPM : m.p.maximQTL; }
+int add_setting(const QtlModel& m) { return m.fpm ? m.p.addFPM : m.p.addGENE; }
+int dom_setting(const QtlModel& m) { return m.fpm ? m.p.domFPM : m.p.domGENE; }
+double count_prior(const QtlModel& m) { return m.fpm ? m.p.priorFPM : m.p.priorQTL; }
+int& gene_count(QtlModel& m) { return m.fpm ? m.p.nfpm : m.p.nqtl; }
+
 int genotype_code(int a_pat, int a_mat) { return 2 * a_pat + a_mat; }
 
 void genotype_alleles(int g, int& a_pat, int& a_mat)
@@ -38,8 +44,9 @@ void init_qtl_slots(QtlModel& m)
 {
     const Par& p = m.p;
     const int n = p.n_individuals, t = p.n_traits, families = std::max(1, p.n_founder_cohorts);
+    const int slots = slot_count(m);
     for (std::vector<Gene>* v : {&m.gene, &m.temp}) {
-        if (static_cast<int>(v->size()) < p.maximQTL) v->resize(static_cast<std::size_t>(p.maximQTL));
+        if (static_cast<int>(v->size()) < slots) v->resize(static_cast<std::size_t>(slots));
         for (Gene& g : *v) {
             if (g.gtp.size() != static_cast<std::size_t>(n)) g.gtp.assign(static_cast<std::size_t>(n), 0);
             if (g.fal.cols() != n) g.fal.assign(2, n, 0);
@@ -115,7 +122,7 @@ void free_slot(QtlModel& m, int s)
 
 int lowest_free_slot(const QtlModel& m)
 {
-    for (int s = 0; s < m.p.maximQTL; ++s)
+    for (int s = 0; s < slot_count(m); ++s)
         if (m.gene[static_cast<std::size_t>(s)].status == 0) return s;
     return -1;
 }
@@ -123,7 +130,7 @@ int lowest_free_slot(const QtlModel& m)
 int active_count(const QtlModel& m)
 {
     int k = 0;
-    for (int s = 0; s < m.p.maximQTL; ++s) k += m.gene[static_cast<std::size_t>(s)].status == 1;
+    for (int s = 0; s < slot_count(m); ++s) k += m.gene[static_cast<std::size_t>(s)].status == 1;
     return k;
 }
 
@@ -133,7 +140,7 @@ int pick_active_slot(const QtlModel& m, double u)
     if (k == 0) return -1;
     const int target = std::min(k - 1, static_cast<int>(u * k));
     int seen = 0;
-    for (int s = 0; s < m.p.maximQTL; ++s) {
+    for (int s = 0; s < slot_count(m); ++s) {
         if (m.gene[static_cast<std::size_t>(s)].status != 1) continue;
         if (seen++ == target) return s;
     }
@@ -159,7 +166,7 @@ void flip_slot(QtlModel& m, Gene& g)
 
 void flip_negative_slots(QtlModel& m)
 {
-    for (int s = 0; s < m.p.maximQTL; ++s) {
+    for (int s = 0; s < slot_count(m); ++s) {
         Gene& g = m.gene[static_cast<std::size_t>(s)];
         if (g.status != 0 && g.eff[kAddRow][0] < 0.0) flip_slot(m, g);
         if (g.status != 0) compute_gval(m.p, g);
@@ -190,7 +197,7 @@ void apply_means(QtlModel& m, int sign)
 
 void apply_all_values(QtlModel& m, int sign)
 {
-    for (int s = 0; s < m.p.maximQTL; ++s)
+    for (int s = 0; s < slot_count(m); ++s)
         if (m.gene[static_cast<std::size_t>(s)].status != 0) apply_slot_values(m, m.gene[static_cast<std::size_t>(s)], sign);
     apply_means(m, sign);
 }

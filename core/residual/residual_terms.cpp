@@ -36,16 +36,9 @@ void change_genotype(GeneRecord& g, int i, int new_code, Phe& ph, int n_traits)
 }  // namespace
 
 void add_gene_to_residuals(const Gene& g, Phe& ph, int n_traits) { shift_by_gene(g, ph, n_traits, 1.0); }
-void add_gene_to_residuals(const Polygene& g, Phe& ph, int n_traits) { shift_by_gene(g, ph, n_traits, 1.0); }
 void remove_gene_from_residuals(const Gene& g, Phe& ph, int n_traits) { shift_by_gene(g, ph, n_traits, -1.0); }
-void remove_gene_from_residuals(const Polygene& g, Phe& ph, int n_traits) { shift_by_gene(g, ph, n_traits, -1.0); }
 
 void change_gene_genotype(Gene& g, int i, int new_code, Phe& ph, int n_traits)
-{
-    change_genotype(g, i, new_code, ph, n_traits);
-}
-
-void change_gene_genotype(Polygene& g, int i, int new_code, Phe& ph, int n_traits)
 {
     change_genotype(g, i, new_code, ph, n_traits);
 }

@@ -10,19 +10,16 @@
 
 namespace vsk {
 
-// The gene enters the model: its genotypic value at every individual's
+// A QTL or FPM gene (`Polygene` is a `Gene`) enters the model: its genotypic value at every individual's
 // genotype (gval[gtp[i]]) leaves the residual of every trait.
 void add_gene_to_residuals(const Gene& g, Phe& ph, int n_traits);
-void add_gene_to_residuals(const Polygene& g, Phe& ph, int n_traits);
 
 // The gene leaves the model: its genotypic values go back into the residuals.
 void remove_gene_from_residuals(const Gene& g, Phe& ph, int n_traits);
-void remove_gene_from_residuals(const Polygene& g, Phe& ph, int n_traits);
 
 // Individual i (0-based row) of a gene in the model changes genotype: the old
 // value goes back, the new one leaves, and gtp[i] becomes new_code.
 void change_gene_genotype(Gene& g, int i, int new_code, Phe& ph, int n_traits);
-void change_gene_genotype(Polygene& g, int i, int new_code, Phe& ph, int n_traits);
 
 // The infinitesimal additive and dominance effects of individual i (0-based
 // row) on trait j become `additive` and `dominance`.

@@ -336,19 +336,14 @@ struct Gene {
     Table<int> fal;                  // [2][n_individuals] founder-allele label, paternal / maternal side
     Table<int> gpori;                // [2][n_individuals] grandparental origin of each allele (0/1)
     std::vector<int> alstate;        // [2 n_founders] allele state (0/1) of every founder-allele label
+    Table<int> tally;                // FPM genes: [n_individuals][3] genotype counts (homozygous 0,
+                                     // heterozygous, homozygous 1) of a fixed number of genes
 };
 
-// FPM gene record: as a QTL slot without position. The finite polygenic
-// model adds the rest of its state.
-struct Polygene {
-    int status = 0;                  // 0 free, 1 in the model
-    Table<double> gval;              // [4][t], as Gene::gval
-    Table<double> eff;               // [4][t], as Gene::eff
-    Table<double> freq;              // [n_founder_cohorts][2]
-    std::vector<int> gtp;            // [n_individuals] genotype code 0..3
-    Table<int> tally;                // [n_individuals][3] genotype counts (homozygous 0, heterozygous,
-                                     // homozygous 1) of a fixed number of genes
-};
+// FPM gene record: a QTL slot without position (the finite polygenic model
+// samples its genes with the QTL machinery); `tally` counts genotypes of a
+// fixed number of genes.
+using Polygene = Gene;
 
 // Phased marker state of the chain (marker phase step, core/markers): one
 // contiguous table per field, row k = marker locus k (0-based index into
