@@ -3,6 +3,7 @@
 // output allocates freely: it is never on in a timed run.
 #include "core/qtl/rjs_debug.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
