@@ -227,4 +227,26 @@ TEST(QtlPresetRecoveryStat, RecombinantInbredLines)
                    false);
 }
 
+// Six founders in full-sib families over three generations, multi-allelic
+// markers with null alleles, two traits, nuisance factors; no polygenic
+// background, which the QTL model would take up as further QTL.
+TEST(QtlPresetRecoveryStat, FruitTree)
+{
+    check_recovery({"fruit-tree", "fruit-tree", 3,
+                    "--length 2000 --polygenic-share 0 --qtl none --qtl chr=1,pos=30,share=0.3/0,freq=0.4,dom=0.5 "
+                    "--qtl chr=3,pos=45,share=0.15/0.3,freq=0.3"},
+                   2, true);
+}
+
+// The outbred design on 630 individuals (20 founders, three generations of
+// 8 families) and three 100 cM groups, phases resampled every fifth sweep.
+TEST(QtlPresetRecoveryStat, OutbredMedium)
+{
+    check_recovery({"outbred-medium", "outbred-medium", 3,
+                    "--length 1500 --founders 20 --families 8 --offspring 40 --chromosomes 100,100,100 "
+                    "--polygenic-share 0 --qtl none --qtl chr=1,pos=40,share=0.2 --qtl chr=2,pos=70,share=0.2,dom=0.5 "
+                    "--param skipSampleMarkers=5"},
+                   1, true);
+}
+
 }  // namespace
