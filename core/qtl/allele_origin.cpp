@@ -179,6 +179,15 @@ void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes, bool reverse
         apply_slot_values(m, g, -1);
         build_ll(m, g);
     }
+    draw_allele_origins(m, s, with_phenotypes);
+    if (with_phenotypes) apply_slot_values(m, g, +1);
+}
+
+// The origin draws of every non-founder and the final offspring; with
+// phenotypes the slot's values must be added back and its ll table built.
+void draw_allele_origins(QtlModel& m, int s, bool with_phenotypes)
+{
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
     const int n = m.p.n_individuals;
     const bool reverse = with_phenotypes || reverse_order;
     for (int step = 0; step < n; ++step) {
@@ -190,7 +199,6 @@ void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes, bool reverse
     // Drawn from last to first, offspring took their parents' old labels.
     if (reverse) derive_all_genotypes(m, g);
     if (has_final_offspring(m)) sample_final_offspring_origin(m, s, with_phenotypes);
-    if (with_phenotypes) apply_slot_values(m, g, +1);
 }
 
 // Heterozygous marker genotypes from the alleles as read.
