@@ -61,6 +61,7 @@ void prepare_work(QtlModel& m)
     w.gibbs_sxr.assign(static_cast<std::size_t>(T), 0.0);
     w.gibbs_mean.assign(static_cast<std::size_t>(T), 0.0);
     w.ll.assign(m.p.n_individuals, kGenotypes, 0.0);
+    w.qtl_row_logs.assign(m.p.n_markers + std::max(0, m.p.maximQTL), 4, 0.0);
     reserve_marginal_work(m);
     w.ready = true;
 }

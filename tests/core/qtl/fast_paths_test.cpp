@@ -1,7 +1,8 @@
 // The fast routines of the QTL sweep against their slow versions: the
 // design columns of one slot recomputed after its genotypes changed equal a
 // full rebuild of the design, and the founder and origin steps on one shared
-// phenotype table equal the two steps run apart (same draws, same state).
+// phenotype table equal the two steps run apart (same draws, same state),
+// and the transmission terms from the QTL row's logs equal prob_trans.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -97,6 +98,30 @@ TEST(QtlFastPaths, SharedPhenotypeTableEqualsTheStepsApart)
         EXPECT_NEAR(fast->phe.residual[c][0], slow->phe.residual[c][0], 1e-12);
     EXPECT_LT(qtl_test::max_residual_error(*fast), 1e-9);
     EXPECT_EQ(fast->rng.uniform(), slow->rng.uniform());  // the same number of draws
+}
+
+TEST(QtlFastPaths, TransmissionLogsOfTheQtlRowEqualProbTrans)
+{
+    Quiet q;
+    auto pr = running_project(5, 23, 5);
+    vsk::QtlModel& m = pr->model();
+    pr->o[10].mot = vsk::kSelfed;  // one individual on the selfing-adjusted fractions
+    int checked = 0;
+    for (int s = 0; s < pr->p.maximQTL; ++s) {
+        const vsk::Gene& g = pr->gene[static_cast<std::size_t>(s)];
+        if (g.status != 1) continue;
+        vsk::fill_qtl_row_logs(m, g);
+        for (int c = 0; c < pr->p.n_individuals; ++c) {
+            if (pr->o[static_cast<std::size_t>(c)].fat == 0) continue;
+            for (int side = 0; side < 2; ++side) {
+                int l = 0, r = 0;
+                vsk::window(m, g.lcsrow, c, side, l, r);
+                EXPECT_EQ(vsk::prob_trans_at_qtl(m, g, c, side, l, r), vsk::prob_trans(m, g, c, side, l, r, false));
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 0);
 }
 
 }  // namespace
