@@ -190,6 +190,7 @@ int main(int argc, char** argv)
 {
     const int medium = argc > 1 ? std::atoi(argv[1]) : 300;
     const int large = argc > 2 ? std::atoi(argv[2]) : 5;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is measured
     const fs::path simulator = fs::absolute(argv[0]).parent_path() / "voskara_simulate";
     bool ok = true;
     if (medium > 0) ok = bench_project(simulator, kMediumDesign, "outbred 2,000 x 600", medium) && ok;
