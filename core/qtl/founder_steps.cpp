@@ -64,6 +64,10 @@ void sample_slot_genotypes(QtlModel& m, int s)
     apply_slot_values(m, g, -1);
     build_ll(m, g);
     draw_founder_genotypes(m, s);
+    // The residuals take the subtract-and-add-back path of the two steps run
+    // apart, so that they stay the same to the last digit.
+    apply_slot_values(m, g, +1);
+    apply_slot_values(m, g, -1);
     draw_allele_origins(m, s, true);
     apply_slot_values(m, g, +1);
 }
