@@ -4,24 +4,17 @@
 // values. 10,000 sweeps on 2,000 individuals with two traits, then shorter
 // chains on 1,000 to 8,000 individuals to show that a sweep is linear in the
 // number of individuals, and a count of heap allocations inside the sweeps.
-#include <atomic>
-#include <chrono>
-#include <ctime>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
+
+#include "bench/bench_timing.h"
 
 #include "core/numeric/rng.h"
 #include "core/residual/residual.h"
 #include "core/state/records.h"
 
 namespace {
-
-std::atomic<long> g_allocations{0};
-
-using Clock = std::chrono::steady_clock;
 
 constexpr int kTraits = 2;
 constexpr int kFixedLevels = 12;
@@ -116,32 +109,17 @@ Timing run(int n, int sweeps)
     vsk::Rng rng;
     rng.seed(77);
     for (int t = 0; t < 10; ++t) sweep(r, rng, t);  // warm-up: scratch space grows once
-    const long before = g_allocations.load();
-    const auto start = Clock::now();
-    const std::clock_t cpu_start = std::clock();
+    const long before = bench::allocations();
+    const bench::Stopwatch watch;
     for (int t = 10; t < 10 + sweeps; ++t) sweep(r, rng, t);
     Timing timing;
-    timing.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    timing.cpu_seconds = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
-    timing.allocations = g_allocations.load() - before;
+    timing.seconds = watch.wall();
+    timing.cpu_seconds = watch.cpu();
+    timing.allocations = bench::allocations() - before;
     return timing;
 }
 
 }  // namespace
-
-// Counts every heap allocation of the process. The replacements pair
-// malloc with free, which the compiler cannot see through the operators.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size)
-{
-    ++g_allocations;
-    if (void* q = std::malloc(size ? size : 1)) return q;
-    throw std::bad_alloc();
-}
-void operator delete(void* q) noexcept { std::free(q); }
-void operator delete(void* q, std::size_t) noexcept { std::free(q); }
-#pragma GCC diagnostic pop
 
 int main()
 {

@@ -76,6 +76,10 @@ void mendelian_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double
     }
 }
 
+// Column of the transmission logs of the QTL row: log r and log(1 - r),
+// plain or (SELFED) selfing-adjusted.
+int log_column(const Obs& ind, bool recombinant) { return (ind.mot == kSelfed ? 2 : 0) + (recombinant ? 0 : 1); }
+
 // Log weights of the four origin options of non-founder i.
 void option_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* lw)
 {
@@ -97,8 +101,8 @@ void option_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* l
         }
         set_origin(m, g, c, k);
         derive_labels(m, g, i);
-        double w = prob_trans(m, g, c, 0, l0, r0, false);
-        if (use_side1) w += prob_trans(m, g, c, 1, l1, r1, false);
+        double w = prob_trans_at_qtl(m, g, c, 0, l0, r0);
+        if (use_side1) w += prob_trans_at_qtl(m, g, c, 1, l1, r1);
         if (with_phenotypes) {
             if (phenotyped(m, c) && !ind.FP) w += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
             w += descendant_terms(m, g, i);
@@ -178,6 +182,38 @@ double prob_trans(const QtlModel& m, const Gene& g, int c, int side, int left, i
     return sum;
 }
 
+// Transmission logs between the slot's row and every row of its chromosome,
+// computed once per origin step: a non-founder's origin is weighed only by
+// the pairs (left end, QTL row) and (QTL row, right end) of its windows.
+void fill_qtl_row_logs(QtlModel& m, const Gene& g)
+{
+    int first, last;
+    chromosome_rows(m, g, first, last);
+    Table<double>& L = m.w.qtl_row_logs;
+    if (L.rows() <= last) L.assign(std::max(last + 1, m.p.n_lcs_rows), 4, 0.0);
+    for (int r = first; r <= last; ++r)
+        for (int selfed = 0; selfed < 2; ++selfed) {
+            const double rf = std::max(kMinTransRf, rf_rows(m, g.lcsrow, r, selfed == 1));
+            L[r][2 * selfed] = std::log(rf);
+            L[r][2 * selfed + 1] = std::log(1.0 - rf);
+        }
+}
+
+// prob_trans over a window whose informative rows are its ends and the QTL
+// row (as the origin step leaves them), from the logs of the QTL row; the
+// terms are added in the order prob_trans adds them, so the sums agree
+// exactly.
+double prob_trans_at_qtl(const QtlModel& m, const Gene& g, int c, int side, int left, int right)
+{
+    const SiTable& t = gpo_side(m, side);
+    const Obs& ind = m.o[static_cast<std::size_t>(c)];
+    const int q = g.lcsrow, o = t[q][c];
+    double sum = 0.0;
+    if (left != q) sum += m.w.qtl_row_logs[left][log_column(ind, t[left][c] != o)];
+    if (right != q) sum += m.w.qtl_row_logs[right][log_column(ind, t[right][c] != o)];
+    return sum;
+}
+
 // Phenotype log-likelihood of every phenotyped individual (final offspring
 // included) at the four codes of slot g (g's values must have been added
 // back to the residuals), and the tables of the final-offspring groups.
@@ -211,8 +247,18 @@ void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes, bool reverse
         apply_slot_values(m, g, -1);
         build_ll(m, g);
     }
+    draw_allele_origins(m, s, with_phenotypes, reverse_order);
+    if (with_phenotypes) apply_slot_values(m, g, +1);
+}
+
+// The origin draws of every non-founder and the final offspring; with
+// phenotypes the slot's values must be added back and its ll table built.
+void draw_allele_origins(QtlModel& m, int s, bool with_phenotypes, bool reverse_order)
+{
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
     const int n = m.p.n_individuals;
     const bool reverse = with_phenotypes || reverse_order;
+    if (g.lcsrow >= 0) fill_qtl_row_logs(m, g);  // a gene without locus row (FPM) is transmitted plainly
     for (int step = 0; step < n; ++step) {
         const int i = reverse ? n - step : step + 1;
         const Obs& ind = m.o[static_cast<std::size_t>(i - 1)];
@@ -222,7 +268,6 @@ void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes, bool reverse
     // Drawn from last to first, offspring took their parents' old labels.
     if (reverse) derive_all_genotypes(m, g);
     if (has_final_offspring(m)) sample_final_offspring_origin(m, s, with_phenotypes);
-    if (with_phenotypes) apply_slot_values(m, g, +1);
 }
 
 // Heterozygous marker genotypes from the alleles as read.

@@ -29,6 +29,17 @@ void slot_kinds(const QtlModel& m, int* kinds, int& n)
     if (dom_setting(m) != 0) kinds[n++] = kDomRow;
 }
 
+// Covariates of phenotyped individual c over the design's columns.
+void design_row(QtlModel& m, int c, const int* kinds, int nk, double* x)
+{
+    x[0] = 1.0;
+    int a = 1;
+    for (int s : m.w.design_slots) {
+        const int g = m.gene[static_cast<std::size_t>(s)].gtp[static_cast<std::size_t>(c)];
+        for (int k = 0; k < nk; ++k) x[a++] = kinds[k] == kAddRow ? kAddCov[g] : kDomCov[g];
+    }
+}
+
 // Adds the prior precision of one effect block (kind `kind`, k QTL) at
 // parameter offset `at`.
 void add_effect_prior(QtlModel& m, Table<double>& C, int at, int kind, int k)
@@ -43,7 +54,8 @@ void add_effect_prior(QtlModel& m, Table<double>& C, int at, int kind, int k)
         for (int t = 0; t < T; ++t) C[at + t][at + t] += scale / V[t][t];
         return;
     }
-    Table<double> tmp(T, T);
+    Table<double>& tmp = m.w.prior_inv;
+    ensure(tmp, T, T);
     mat_copy(V, tmp, T, T);
     if (invert(tmp, T) != 0) return;
     for (int a = 0; a < T; ++a)
@@ -79,12 +91,7 @@ void build_design(QtlModel& m, int skip)
     x.resize(static_cast<std::size_t>(nc));
     for (int c = 0; c < p.n_individuals; ++c) {
         if (!phenotyped(m, c)) continue;
-        x[0] = 1.0;
-        int a = 1;
-        for (int s : w.design_slots) {
-            const int g = m.gene[static_cast<std::size_t>(s)].gtp[static_cast<std::size_t>(c)];
-            for (int k = 0; k < nk; ++k) x[static_cast<std::size_t>(a++)] = kinds[k] == kAddRow ? kAddCov[g] : kDomCov[g];
-        }
+        design_row(m, c, kinds, nk, x.data());
         for (int i = 0; i < nc; ++i) {
             const double xi = x[static_cast<std::size_t>(i)];
             if (xi == 0.0) continue;
@@ -93,6 +100,63 @@ void build_design(QtlModel& m, int skip)
         }
     }
     w.cur.dim = nc * T;
+}
+
+// After the genotypes of slot s changed, recomputes only its rows and
+// columns of X'X and its rows of X'y (one pass over the individuals, cost
+// in proportion to the number of columns rather than its square). Sums run
+// in the order of build_design, so the result equals a full rebuild exactly.
+void update_design_slot(QtlModel& m, int s)
+{
+    QtlWork& w = m.w;
+    const int T = m.p.n_traits;
+    int kinds[2], nk;
+    slot_kinds(m, kinds, nk);
+    const auto it = std::find(w.design_slots.begin(), w.design_slots.end(), s);
+    if (it == w.design_slots.end() || nk == 0) return;
+    const int first = 1 + nk * static_cast<int>(it - w.design_slots.begin());
+    const int nc = 1 + nk * static_cast<int>(w.design_slots.size());
+    for (int j = first; j < first + nk; ++j) {
+        std::fill(w.XX[j], w.XX[j] + nc, 0.0);
+        std::fill(w.X[j], w.X[j] + T, 0.0);
+    }
+    std::vector<double>& x = w.resid_scratch;
+    x.resize(static_cast<std::size_t>(nc));
+    for (int c = 0; c < m.p.n_individuals; ++c) {
+        if (!phenotyped(m, c)) continue;
+        design_row(m, c, kinds, nk, x.data());
+        for (int j = first; j < first + nk; ++j) {
+            const double xj = x[static_cast<std::size_t>(j)];
+            if (xj == 0.0) continue;
+            for (int i = 0; i < nc; ++i) w.XX[j][i] += xj * x[static_cast<std::size_t>(i)];
+            for (int t = 0; t < T; ++t) w.X[j][t] += xj * m.phe.residual[c][t];
+        }
+    }
+    for (int j = first; j < first + nk; ++j)
+        for (int i = 0; i < nc; ++i) w.XX[i][j] = w.XX[j][i];
+}
+
+// Sizes every working matrix of the marginal-likelihood moves for the
+// largest model (maximQTL QTL), so that no sweep allocates.
+void reserve_marginal_work(QtlModel& m)
+{
+    QtlWork& w = m.w;
+    const int T = std::max(1, m.p.n_traits);
+    const int nc = 1 + effect_columns_per_slot(m) * std::max(0, slot_count(m));
+    const int D = nc * T;
+    ensure(w.XX, nc, nc);
+    ensure(w.X, nc, T);
+    ensure(w.prior_inv, T, T);
+    for (MargModel* mm : {&w.cur, &w.alt}) {
+        ensure(mm->C, D, D);
+        ensure(mm->Cinv, D, D);
+        mm->rhs.reserve(static_cast<std::size_t>(D));
+        mm->bhat.reserve(static_cast<std::size_t>(D));
+        mm->slots.reserve(static_cast<std::size_t>(std::max(0, slot_count(m))));
+    }
+    w.design_slots.reserve(static_cast<std::size_t>(std::max(0, slot_count(m))));
+    w.z.reserve(static_cast<std::size_t>(D));
+    w.resid_scratch.reserve(static_cast<std::size_t>(std::max(nc, T)));
 }
 
 // C, rhs, Cholesky factor of C, bhat, log|C^-1| and bhat'C bhat of a model

@@ -53,6 +53,33 @@ void sample_founder_genotypes(QtlModel& m, int s)
         apply_slot_values(m, g, -1);
         build_ll(m, g);
     }
+    draw_founder_genotypes(m, s);
+    if (qtl_mode) apply_slot_values(m, g, +1);
+}
+
+// Founder genotypes, then allele origins with phenotypes, on one ll table:
+// neither step changes the slot's genotypic values or the residuals with
+// the slot's values added back, so the table built once serves both.
+void sample_slot_genotypes(QtlModel& m, int s)
+{
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
+    apply_slot_values(m, g, -1);
+    build_ll(m, g);
+    draw_founder_genotypes(m, s);
+    // The residuals take the subtract-and-add-back path of the two steps run
+    // apart, so that they stay the same to the last digit.
+    apply_slot_values(m, g, +1);
+    apply_slot_values(m, g, -1);
+    draw_allele_origins(m, s, true);
+    apply_slot_values(m, g, +1);
+}
+
+// The founder draws (and the final offspring after them); in QTL mode the
+// slot's values must be added back and its ll table built.
+void draw_founder_genotypes(QtlModel& m, int s)
+{
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
+    const bool qtl_mode = m.p.indicQTL == 1;
     double lw[kGenotypes];
     for (int k = 0; k < m.p.n_founders; ++k) {
         for (int code = 0; code < kGenotypes; ++code) lw[code] = founder_option(m, g, k, code);
@@ -66,7 +93,6 @@ void sample_founder_genotypes(QtlModel& m, int s)
         rederive_descendants(m, g, i);
     }
     if (has_final_offspring(m)) sample_final_offspring_origin(m, s, qtl_mode);
-    if (qtl_mode) apply_slot_values(m, g, +1);
 }
 
 void sample_allele_frequencies(QtlModel& m, int s)

@@ -63,6 +63,10 @@ void start_locus_order(QtlModel& m)
         }
         p.n_lcs_rows = p.n_markers;
     }
+    // Row moves use scratch of up to every row: sized here, not in a sweep.
+    const std::size_t rows = static_cast<std::size_t>(p.n_markers + std::max(0, p.maximQTL));
+    m.mph.row_from.reserve(rows);
+    m.mph.row_scratch.reserve(rows * static_cast<std::size_t>(std::max(0, m.gpo0.cols())));
     rebuild_locus_order(m);
 }
 

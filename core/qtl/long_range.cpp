@@ -74,7 +74,7 @@ int long_range_update(QtlModel& m, int s, int mode)
     const double old_weight = log_interval_weight(m, g);
     new_qtl_proposal(m, s, mode);
     const bool other_interval = g.interval != old_interval;
-    build_design(m, -1);
+    update_design_slot(m, s);  // only the slot's genotypes changed
     log.design(m, "XRXn\n", false);
     form_model(m, m.w.alt, k);
     log_models(log, m.w.cur, m.w.alt, s);

@@ -67,6 +67,10 @@ struct QtlWork {
     Table<double> XX;
     std::vector<int> pheno_rows;  // individuals (0-based) in the design
     MargModel cur, alt;
+    Table<double> prior_inv;    // inverse of an effect prior matrix
+    // Per row: log r, log(1 - r), selfed log r, log(1 - r) to the QTL row
+    // of the origin step under way.
+    Table<double> qtl_row_logs;
     LinalgWork lin;
     std::vector<double> z;
     // Traits x traits scratch of the prior effect draws and the Wishart step.
@@ -180,6 +184,10 @@ double log_interval_weight(const QtlModel& m, const Gene& g);
 void window(const QtlModel& m, int row, int i, int side, int& left, int& right);
 double prob_trans(const QtlModel& m, const Gene& g, int i, int side, int left, int right, bool mendel);
 void build_ll(QtlModel& m, const Gene& g);
+// Transmission logs from the slot's row, and prob_trans over a window whose
+// only informative rows are its ends and the QTL row (prob_trans is its oracle).
+void fill_qtl_row_logs(QtlModel& m, const Gene& g);
+double prob_trans_at_qtl(const QtlModel& m, const Gene& g, int c, int side, int left, int right);
 // Individuals are visited from last to first with phenotypes or on request.
 void sample_allele_origin(QtlModel& m, int s, bool with_phenotypes, bool reverse_order = false);
 void set_origin(QtlModel& m, Gene& g, int c, int k);   // gpori and the QTL row of individual c + 1
@@ -193,6 +201,11 @@ double final_offspring_terms(const QtlModel& m, const Gene& g, int i);
 double final_offspring_total(const QtlModel& m, const Gene& g);
 void sample_final_offspring_origin(QtlModel& m, int s, bool with_phenotypes);
 void sample_founder_genotypes(QtlModel& m, int s);
+void draw_allele_origins(QtlModel& m, int s, bool with_phenotypes, bool reverse_order = false);
+void draw_founder_genotypes(QtlModel& m, int s);
+// Founder genotypes then origins with phenotypes on one ll table (the two
+// steps above in turn are its oracle).
+void sample_slot_genotypes(QtlModel& m, int s);
 void sample_allele_frequencies(QtlModel& m, int s);
 void compute_het_flags(QtlModel& m);
 void build_descendants(QtlModel& m);
@@ -213,6 +226,10 @@ void count_position_move(int* acc, bool accepted, bool other_interval);
 void build_design(QtlModel& m, int skip);
 int effect_columns_per_slot(const QtlModel& m);
 void remove_slot_from_design(QtlModel& m, int s);
+// Recomputes the columns of slot s in the current design after its
+// genotypes changed (build_design is the slow oracle).
+void update_design_slot(QtlModel& m, int s);
+void reserve_marginal_work(QtlModel& m);
 // Builds C, rhs, inverse factor and bhat of the current design for k QTL.
 void form_model(QtlModel& m, MargModel& mm, int k);
 double marginal_terms(const MargModel& mm);

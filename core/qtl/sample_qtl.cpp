@@ -60,6 +60,9 @@ void prepare_work(QtlModel& m)
     w.gibbs_c.assign(T, T, 0.0);
     w.gibbs_sxr.assign(static_cast<std::size_t>(T), 0.0);
     w.gibbs_mean.assign(static_cast<std::size_t>(T), 0.0);
+    w.ll.assign(m.p.n_individuals, kGenotypes, 0.0);
+    w.qtl_row_logs.assign(m.p.n_markers + std::max(0, m.p.maximQTL), 4, 0.0);
+    reserve_marginal_work(m);
     w.ready = true;
 }
 
@@ -99,8 +102,7 @@ void update_sweep(QtlModel& m)
     for (int s = 0; s < p.maximQTL; ++s) move_loc_gtp(m, s);
     for (int s = 0; s < p.maximQTL; ++s) {
         if (m.gene[static_cast<std::size_t>(s)].status != 1) continue;
-        sample_founder_genotypes(m, s);
-        sample_allele_origin(m, s, true);
+        sample_slot_genotypes(m, s);
         move_loc(m, s);
         if (!m.w.marginal) sample_gtp_par(m, s);
         if (m.b.freq_upper - m.b.freq_lower > 0.2) sample_allele_frequencies(m, s);
