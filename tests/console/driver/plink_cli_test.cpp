@@ -47,13 +47,29 @@ double last_rate(const std::string& out, const std::string& move)
     return rate;
 }
 
+testsupport::RunResult run_console(const testsupport::TempDir& dir)
+{
+    return testsupport::run_command("cd '" + dir.str() + "' && SOURCE_DATE_EPOCH=0 TZ=UTC '" +
+                                    testsupport::program("voskara_console") + "'");
+}
+
+TEST(CliPlink, SameSeedSameSamples)
+{
+    testsupport::TempDir a, b;
+    make_project(a.path(), "0.5");
+    make_project(b.path(), "0.5");
+    ASSERT_EQ(run_console(a).exit_code, 0);
+    ASSERT_EQ(run_console(b).exit_code, 0);
+    for (const char* f : {"iqtl.out", "genpar.out"})
+        EXPECT_EQ(testsupport::read_file(a / f), testsupport::read_file(b / f)) << f;
+}
+
 TEST(CliPlink, QtlAnalysisWithFounderRelationshipsRunsWithPLink)
 {
     for (const char* soft : {"0.5", "-1"}) {
         testsupport::TempDir dir;
         make_project(dir.path(), soft);
-        const testsupport::RunResult run = testsupport::run_command(
-            "cd '" + dir.str() + "' && SOURCE_DATE_EPOCH=0 TZ=UTC '" + testsupport::program("voskara_console") + "'");
+        const testsupport::RunResult run = run_console(dir);
         ASSERT_EQ(run.exit_code, 0) << run.output;
         EXPECT_EQ(run.output.find("not available"), std::string::npos);
         const bool plink = std::string(soft) != "-1";
