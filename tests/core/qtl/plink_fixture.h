@@ -31,10 +31,10 @@ inline vsk::FibdPosition ibd_position(int chrom, double cm, const std::vector<in
     return f;
 }
 
-inline PlinkProject make_plink_project(double soft, double p0)
+inline PlinkProject make_plink_project(double soft, double p0, int maximQTL = 1)
 {
     PlinkProject pp;
-    pp.pr = make_project(4, founder_pairs(4, 8), MapLayout{}, 1);
+    pp.pr = make_project(4, founder_pairs(4, 8), MapLayout{}, maximQTL);
     pp.fibd = {ibd_position(0, 0.0, {1, 1, 2, 3}), ibd_position(0, 30.0, {1, 1, 1, 2}),
                ibd_position(0, 60.0, {1, 2, 3, 4}), ibd_position(1, 0.0, {1, 1, 1, 2}),
                ibd_position(1, 80.0, {1, 2, 3, 4})};

@@ -114,4 +114,44 @@ TEST(PlinkStat, LocGtpFAndClusterGibbsKeepThePrior)
     });
 }
 
+// Whole sweeps (births, deaths, P-Link, the cluster-state step, origins,
+// short- and long-range updates): the number of QTL follows its truncated
+// Poisson prior and the positions the location prior of the whole map.
+TEST(PlinkStat, SweepsFollowTheNumberAndLocationPriors)
+{
+    std::FILE* sink = std::tmpfile();
+    vsk::set_console_stream(sink);
+    qtl_test::PlinkProject pp = qtl_test::make_plink_project(1.0, 0.5, 3);
+    qtl_test::Project& pr = *pp.pr;
+    pr.rng.seed(17);
+    std::vector<double> count_k(4, 0.0), count_interval(pr.mrk.size(), 0.0);
+    double n = 0, positions = 0;
+    for (int s = 0; s < 40000; ++s) {
+        pr.p.cur_sweep = s;
+        vsk::sample_qtl(pr.model(), 1);
+        if (s < 1000) continue;
+        count_k[static_cast<std::size_t>(pr.p.nqtl)] += 1;
+        n += 1;
+        for (const vsk::Gene& g : pr.gene) {
+            if (g.status == 0) continue;
+            count_interval[static_cast<std::size_t>(g.interval - 1)] += 1;
+            positions += 1;
+        }
+    }
+    vsk::set_console_stream(nullptr);
+    std::fclose(sink);
+    double term = 1.0, total = 0.0;
+    std::vector<double> poisson(4);
+    for (int k = 0; k <= 3; ++k) {
+        if (k > 0) term *= pr.p.priorQTL / k;
+        total += poisson[static_cast<std::size_t>(k)] = term;
+    }
+    for (int k = 0; k <= 3; ++k) expect_near(count_k[static_cast<std::size_t>(k)], n, poisson[static_cast<std::size_t>(k)] / total, "nqtl", k);
+    std::vector<double> prior(pr.mrk.size(), 0.0);
+    for (std::size_t j = 0; j + 1 < pr.mrk.size(); ++j)
+        if (pr.mrk[j].chrom == pr.mrk[j + 1].chrom)
+            prior[j] = pr.mrk[j].prior_weight * (pr.mrk[j + 1].position - pr.mrk[j].position);
+    for (std::size_t j = 0; j < prior.size(); ++j) expect_near(count_interval[j], positions, prior[j], "interval", static_cast<int>(j));
+}
+
 }  // namespace
