@@ -166,4 +166,22 @@ TEST(CliRunSummary, FilesOfAnEarlierRunAreNotLinked)
     for (const std::string& f : linked_files(xml)) EXPECT_TRUE(fs::is_regular_file(dir / f)) << f;
 }
 
+TEST(CliRunSummary, IbdRunReportsTheFixedQtl)
+{
+    testsupport::TempDir dir;
+    for (const auto& entry : fs::directory_iterator(testsupport::source_path("examples/ibd")))
+        fs::copy_file(entry.path(), dir / entry.path().filename());
+    std::string par = testsupport::read_file(dir / "voskara.par");
+    par = std::regex_replace(par, std::regex("(^|\n)length([ \t]+)[0-9]+"), "$1length$0250");
+    par = std::regex_replace(par, std::regex("(^|\n)maximQTL([ \t]+)[0-9]+"), "$1maximQTL$022");
+    testsupport::write_file(dir / "voskara.par", par);
+    const RunResult run = run_console(dir.path());
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    const std::string xml = testsupport::read_file(dir / "voskara.xml");
+    EXPECT_EQ(xml_fault(xml), "");
+    EXPECT_NE(xml.find("\nQTL, IBD! , fixed, 1Corrected(!)\n"), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("Prior distribution of QTL effects"), std::string::npos);
+    for (const std::string& f : linked_files(xml)) EXPECT_TRUE(fs::is_regular_file(dir / f)) << f;
+}
+
 }  // namespace
