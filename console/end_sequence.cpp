@@ -27,6 +27,12 @@ void print_timing(const RunState& run)
     crule(1, 79, 1);
 }
 
+void release_analysis_state()
+{
+    free_effective_chain_sizes();
+    FreeGlobalVariables();
+}
+
 }  // namespace
 
 int ecs_table_size(int n_traits) { return n_traits + 9 * n_traits * (n_traits + 1) / 2 + 2; }
@@ -41,13 +47,16 @@ int end_sequence(RunState& run)
 {
     if (par.n_traits == 1 && par.indicQTL < 2) WritePredictions();
     fill_effective_chain_sizes();
-    // XmlGenerateSummary(run.start_time) plugs in here.
-    free_effective_chain_sizes();
-    FreeGlobalVariables();
+    XmlGenerateSummary(run.start_time);
+    if (!run.run_post_processing) release_analysis_state();
     print_timing(run);
     if (run.run_post_processing) {
         post_process_project();
         crule(1, 79, 1);
+        // Again, now that the charts and tables of the post-processing exist,
+        // so the summary links them; the analysis state is kept until then.
+        XmlGenerateSummary(run.start_time);
+        release_analysis_state();
     }
     return 0;
 }

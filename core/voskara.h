@@ -109,5 +109,8 @@ VOSKARA_API void SampleTIM(int mode);
 // the first call of the run).
 VOSKARA_API void PrintSamples();
 VOSKARA_API int CreateTemplateXmlFile();
+// Writes the run summary "voskara.xml" (start_time: the driver's date-time
+// text at start-up); returns the result of closing the file.
+VOSKARA_API int XmlGenerateSummary(const std::string& start_time);
 
 }  // namespace vsk

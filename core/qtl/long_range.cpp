@@ -39,8 +39,12 @@ void new_qtl_proposal(QtlModel& m, int s, int mode)
 {
     Gene& g = m.gene[static_cast<std::size_t>(s)];
     draw_frequencies(m, g);
-    propose_position(m, s, mode);
-    draw_founder_states(m, g);
+    if (plink_active(m)) {
+        propose_plink_position(m, s, mode);
+    } else {
+        propose_position(m, s, mode);
+        draw_founder_states(m, g);
+    }
     recompute_rf(m, s);
     rebuild_locus_order(m);
     sample_allele_origin(m, s, false);

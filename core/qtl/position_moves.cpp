@@ -22,6 +22,8 @@ int informative_beyond(const SiTable& t, int c, int row, int step, int first, in
     return row;
 }
 
+}  // namespace
+
 // Sum over non-founders and sides of the transmission log probability over
 // a window spanning the marker intervals [lo_marker, hi_marker].
 double transmission_terms(const QtlModel& m, const Gene& g, int lo_marker, int hi_marker)
@@ -66,8 +68,6 @@ double phenotype_terms(const QtlModel& m, const Gene& g)
     // Final offspring enter with their origins summed out.
     return sum + final_offspring_total(m, g);
 }
-
-}  // namespace
 
 int move_loc(QtlModel& m, int s)
 {

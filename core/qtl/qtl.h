@@ -33,6 +33,16 @@ inline constexpr double kExcluded = -1e25;
 struct QtlModel;
 struct FlankPhase;
 
+// Ancestral clusters of the founder-allele labels at one IBD position:
+// 0-based cluster of every label, the first label of every cluster (whose
+// allele state stands for the cluster's), and the number of clusters.
+struct LabelClusters {
+    std::vector<int> of_label;
+    std::vector<int> first;
+    std::vector<int> index;   // scratch: cluster number of the file -> index
+    int n = 0;
+};
+
 // Working storage of the marginal-likelihood moves: one model's matrices.
 struct MargModel {
     Table<double> C;        // X'X (x) R^-1 plus prior precision
@@ -98,6 +108,8 @@ struct QtlWork {
     bool marginal = true;
     // Position prior per chromosome: cumulative masses are read from chr.
     bool ready = false;
+    // Ancestral clusters of the current and the proposed IBD position.
+    LabelClusters clusters_old, clusters_new;
 };
 
 // The records a QTL step reads and writes.
@@ -127,6 +139,8 @@ struct QtlModel {
     bool fpm = false;
     // New gene in slot s for a birth; null: the QTL proposal (new_qtl_proposal).
     void (*propose_gene)(QtlModel& m, int s) = nullptr;
+    // IBD positions of the founder relationship file (none: nullptr or empty).
+    const std::vector<FibdPosition>* fibd = nullptr;
 };
 
 // The gene set of a model (QTL, or the genes of the finite polygenic model):
@@ -261,6 +275,31 @@ void marker_qtl_phases(const QtlModel& m, int s, std::vector<FlankPhase>& table)
 void MrkrQtlPhases(int slot, std::vector<FlankPhase>& table);
 // Makes the sample writer take the phase rows from the QTL model.
 void register_phase_sources();
+
+// ---- ancestral clusters (ancestral_clusters.cpp, plink_move.cpp) ----
+inline constexpr int kMaxIbdRedraws = 10000;
+// True when founder alleles are tied by the clusters of IBD positions.
+bool plink_active(const QtlModel& m);
+void label_clusters(const QtlModel& m, int ibdpos, LabelClusters& lc);
+// Probability of taking the left of the two IBD positions around a QTL at
+// distances dl and dr (Morgan).
+double ibd_pick_left(double dl, double dr);
+// IBD position (1-based) for the slot's position: -1 none around it, -2 the
+// picked one has fewer than two clusters. Draws one uniform when it picks.
+int ibd_position_of(QtlModel& m, const Gene& g);
+double log_cluster_prior(const QtlModel& m, const Gene& g, const LabelClusters& lc);
+void states_from_clusters(QtlModel& m, Gene& g, const LabelClusters& lc);
+void draw_cluster_states(QtlModel& m, Gene& g, const LabelClusters& lc);
+void sample_cluster_states(QtlModel& m, int s);
+void sample_cluster_frequencies(QtlModel& m, int s);
+void propose_plink_position(QtlModel& m, int s, int mode);
+int move_plink(QtlModel& m, int s);
+int move_loc_gtp_f(QtlModel& m, int s);
+// Terms of the position moves (position_moves.cpp): transmission log
+// probabilities over windows spanning the marker intervals [lo, hi], and the
+// phenotype log-likelihood of the current genotypes.
+double transmission_terms(const QtlModel& m, const Gene& g, int lo_marker, int hi_marker);
+double phenotype_terms(const QtlModel& m, const Gene& g);
 
 // ---- driver (sample_qtl.cpp) ----
 void random_init_qtl(QtlModel& m);

@@ -66,20 +66,9 @@ void prepare_work(QtlModel& m)
     w.ready = true;
 }
 
-// The ancestral-cluster moves are not available: a founder-relationship file
-// with IBD positions stops the run before the chain.
-void refuse_ibd_positions(const Par& p)
-{
-    if (p.indicQTL != 1 || p.npos <= 0) return;
-    cprint("\nERROR: QTL analysis with founder IBD positions (fibdfile) is not available in this version");
-    cprint("\nRemove 'fibdfile' from the parameter file (or set it to NA) to map QTL from the markers");
-    abort_voskara();
-}
-
 void mode_zero(QtlModel& m, double position)
 {
     Par& p = m.p;
-    refuse_ibd_positions(p);
     m.w.p_birth = m.w.p_death = p.indicQTL == 2 ? 0.0 : 0.4;
     m.w.marginal = !(prior_draw_setting(p.addGENE) || prior_draw_setting(p.domGENE));
     prepare_work(m);
@@ -99,13 +88,27 @@ void update_sweep(QtlModel& m)
 {
     Par& p = m.p;
     prune_monomorphic(m);
-    for (int s = 0; s < p.maximQTL; ++s) move_loc_gtp(m, s);
+    const bool plink = plink_active(m);
+    for (int s = 0; s < p.maximQTL; ++s) {
+        if (!plink)
+            move_loc_gtp(m, s);
+        else if (p.PLinkSoft >= 0.0)
+            move_plink(m, s);
+        else
+            move_loc_gtp_f(m, s);
+    }
     for (int s = 0; s < p.maximQTL; ++s) {
         if (m.gene[static_cast<std::size_t>(s)].status != 1) continue;
-        sample_slot_genotypes(m, s);
-        move_loc(m, s);
+        if (plink) {
+            sample_cluster_states(m, s);
+            sample_allele_origin(m, s, true);
+        } else {
+            sample_slot_genotypes(m, s);
+            move_loc(m, s);
+        }
         if (!m.w.marginal) sample_gtp_par(m, s);
-        if (m.b.freq_upper - m.b.freq_lower > 0.2) sample_allele_frequencies(m, s);
+        if (m.b.freq_upper - m.b.freq_lower > 0.2)
+            plink ? sample_cluster_frequencies(m, s) : sample_allele_frequencies(m, s);
     }
     for (int s = 0; s < p.maximQTL; ++s)
         if (m.gene[static_cast<std::size_t>(s)].status == 1) long_range_update(m, s, 1);
@@ -191,6 +194,7 @@ QtlModel& global_qtl_model()
         st.model.emplace(QtlModel{par,       obs,      phe,      mrk,     chr,       mrkrlcs,   gene,
                                   tempgene,  GPOarray0, GPOarray1, boundary, FinalProg, mrkrlcs2, mph,
                                   acc_pos,   acc_RJqtl, acc_PVqtl, twinv,    st.work,   rng()});
+    st.model->fibd = &FIBD;
     return *st.model;
 }
 

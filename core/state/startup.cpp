@@ -6,6 +6,7 @@
 
 #include "core/state/allocation.h"
 #include "core/state/console.h"
+#include "core/state/run_start.h"
 #include "core/state/run_workspace.h"
 #include "core/voskara.h"
 
@@ -119,6 +120,7 @@ void InitGlobalVariables()
 {
     if (!console_chosen()) set_console_stream(stdout);
     run_workspace().reset();
+    run_workspace().part<RunStart>();
     init_par(par);
     allocate_state(par);
 }
