@@ -196,13 +196,16 @@ TEST(IbdEndToEnd, FounderIbdFileIsReadBackAsFounderRelationships)
                             "2 X3 L2 L3 0 1.1 - 2 2 1 2 1 2\n");
     const fs::path par = later / "voskara.par";
     set_keyword(par, "nmrkrC", "3");
-    set_keyword(par, "indicQTL", "0");
+    set_keyword(par, "indicQTL", "1");   // QTL mapping with the IBD positions (P-Link)
+    set_keyword(par, "addGENE", "1");
+    set_keyword(par, "thinning", "5");   // an acceptance report within the chain
     set_keyword(par, "indicTIM", "1");
     set_keyword(par, "fibdfile", "genomeFIBD.flx");
     const RunResult second = run_console(later.path());
     ASSERT_EQ(second.exit_code, 0) << second.output;
     EXPECT_NE(second.output.find("READING FIBD"), std::string::npos);
     EXPECT_NE(second.output.find("founder NRM"), std::string::npos);
+    EXPECT_NE(second.output.find("[6] P-Link"), std::string::npos);
 }
 
 TEST(IbdEndToEnd, InbredLinesGetLineRowsAndTheTrueHybridMatrix)
