@@ -7,14 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "textfile/markup_text.h"
+
 namespace vsk {
-
-// Replaces the characters XML reserves (&, <, >, ") by their entities, so a
-// trait, nuisance or file name cannot break the report.
-std::string xml_escape(std::string_view text);
-
-// printf into a std::string.
-std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // One block of report text: paragraphs and nested sections.
 class XmlBlock {

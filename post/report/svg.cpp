@@ -6,38 +6,19 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "textfile/markup_text.h"
+
 namespace rvn::report {
 
-std::string escape(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string escape(const std::string& text) { return vsk::xml_escape(text); }
 
 std::string format(const char* fmt, ...)
 {
-    char buffer[512];
     va_list args;
     va_start(args, fmt);
-    const int n = std::vsnprintf(buffer, sizeof buffer, fmt, args);
+    std::string out = vsk::vformat_text(fmt, args);
     va_end(args);
-    if (n < static_cast<int>(sizeof buffer)) return buffer;
-    std::string big(static_cast<std::size_t>(n) + 1, '\0');
-    va_start(args, fmt);
-    std::vsnprintf(big.data(), big.size(), fmt, args);
-    va_end(args);
-    big.resize(static_cast<std::size_t>(n));
-    return big;
+    return out;
 }
 
 std::vector<double> nice_ticks(double lo, double hi, int wanted)
