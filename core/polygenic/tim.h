@@ -124,10 +124,21 @@ void sample_tim_variance(Par& p, const TimPedigree& ped, const Phe& ph, Rng& r);
 // what the residual of trait j of individual row i excludes.
 inline double tim_fitted(const Phe& ph, int i, int j) { return ph.infpoleff[i][j]; }
 
+// Infinitesimal dominance effects of one trait in a pedigree of inbred
+// lines (tim_dominance*.cpp): the individuals that carry one and the prior
+// precision D*^-1 among them.
+struct TimDominance {
+    bool active = false;
+    std::vector<int> carriers;        // 0-based individuals with 1 - F_i > 0, ascending
+    Table<double> precision;          // (D + ridge I)^-1 over the carriers, full symmetric
+    std::vector<double> value;        // the carriers' effects, gathered for the sweep
+};
+
 // The model state of a run and the two modes of the exported step.
 struct TimState {
     TimPedigree ped;
     TimWork work;
+    TimDominance dom;
     bool ready = false;
 };
 TimState& tim_state();

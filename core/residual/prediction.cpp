@@ -43,7 +43,7 @@ void prediction_phenotype(const Par& p, const std::vector<Gene>& qtl, const std:
             double g = mean;
             if (with_qtl) g += genetic_value(qtl, p.maximQTL, i, j);
             if (with_fpm) g += genetic_value(fpm, p.maximFPM, i, j);
-            if (with_tim) g += ph.infpoleff[row][j];
+            if (with_tim) g += ph.infpoleff[row][j] + ph.timdom[row][j];
             ph.prediction[row][j] = g / calls + w * ph.prediction[row][j];
         }
     }
