@@ -157,20 +157,23 @@ int invert_spd(Table<double>& A, int n)
         const double inv = 1.0 / A[i][i];
         for (int c = 0; c <= i; ++c) row[c] *= inv;
     }
-    // A^-1 = L^-T L^-1: a sum of rank-one terms over the rows of L^-1.
+    // A^-1 = L^-T L^-1. With U = L^-T (upper) each entry is a dot product of
+    // two rows of U over their common tail, read in memory order.
     for (int a = 0; a < n; ++a)
-        for (int b = 0; b < n; ++b) A[a][b] = 0.0;
-    for (int k = 0; k < n; ++k) {
-        const double* rk = Li[k];
-        for (int a = 0; a <= k; ++a) {
-            const double v = rk[a];
-            if (v == 0.0) continue;
-            double* out = A[a];
-            for (int b = 0; b <= a; ++b) out[b] += v * rk[b];
+        for (int b = a; b < n; ++b) A[a][b] = Li[b][a];
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < a; ++b) A[a][b] = 0.0;
+    for (int a = 0; a < n; ++a) {
+        const double* ua = A[a];
+        for (int b = a; b < n; ++b) {
+            const double* ub = A[b];
+            double sum = 0.0;
+            for (int k = b; k < n; ++k) sum += ua[k] * ub[k];
+            Li[a][b] = sum;
         }
     }
     for (int a = 0; a < n; ++a)
-        for (int b = 0; b < a; ++b) A[b][a] = A[a][b];
+        for (int b = a; b < n; ++b) A[a][b] = A[b][a] = Li[a][b];
     return 0;
 }
 
