@@ -77,7 +77,8 @@ TEST_P(GoldenRun, OutputsMatchTheExpectedFiles)
 
 INSTANTIATE_TEST_SUITE_P(Projects, GoldenRun,
                          ::testing::Values("inbred-one-trait", "two-traits", "outbred-pedigree", "qtl-f2-prior-draw",
-                                           "qtl-outbred", "qtl-final-offspring"),
+                                           "qtl-outbred", "qtl-final-offspring", "tim-inbred-additive",
+                                           "tim-inbred-dominance"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              std::string name = info.param;
                              for (char& c : name)
