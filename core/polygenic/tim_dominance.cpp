@@ -27,9 +27,8 @@ DominanceConditional dominance_conditional(const TimDominance& dom, int s, doubl
 {
     const double* q = dom.precision[s];
     const int m = static_cast<int>(dom.carriers.size());
-    double pull = 0.0;  // sum over the other carriers of Q_sk d_k
-    for (int k = 0; k < m; ++k)
-        if (k != s) pull += q[k] * dom.value[k];
+    // sum over the other carriers of Q_sk d_k
+    const double pull = dense_dot(q, dom.value.data(), 0, m) - q[s] * dom.value[s];
     const double h = phenotyped ? prec_e : 0.0;
     DominanceConditional c;
     c.precision = q[s] / var_d + h;
@@ -58,13 +57,10 @@ void sample_tim_dominance(const Par& p, TimDominance& dom, Phe& ph, Rng& r)
 double dominance_quadratic(const TimDominance& dom, const Phe& ph)
 {
     const int m = static_cast<int>(dom.carriers.size());
+    std::vector<double> d(static_cast<std::size_t>(m));
+    for (int a = 0; a < m; ++a) d[a] = ph.timdom[dom.carriers[a]][0];
     double sum = 0.0;
-    for (int a = 0; a < m; ++a) {
-        const double* q = dom.precision[a];
-        double row = 0.0;
-        for (int b = 0; b < m; ++b) row += q[b] * ph.timdom[dom.carriers[b]][0];
-        sum += ph.timdom[dom.carriers[a]][0] * row;
-    }
+    for (int a = 0; a < m; ++a) sum += d[a] * dense_dot(dom.precision[a], d.data(), 0, m);
     return sum;
 }
 

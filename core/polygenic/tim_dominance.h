@@ -38,6 +38,9 @@ std::vector<int> dominance_carriers(const TimPedigree& ped);
 void drop_genes(const TimPedigree& ped, const std::vector<int>& carriers, int replicates, Rng& r,
                 Table<double>& D, bool progress);
 
+// sum of x[k] y[k] for k in [from, to) (four partial sums, for speed).
+double dense_dot(const double* x, const double* y, int from, int to);
+
 // Replaces the leading n x n part of a symmetric positive definite A by its
 // inverse (Cholesky). Returns 0, or 1 when A cannot be factored.
 int invert_spd(Table<double>& A, int n);

@@ -100,7 +100,7 @@ TEST(TimDominanceMatrix, CholeskyInverseMatchesLu)
 {
     std::mt19937 g(3);
     std::normal_distribution<double> z;
-    const int n = 9;
+    const int n = 41;  // more than two blocks of rows
     vsk::Table<double> X(n, n), A(n, n, 0.0);
     for (int a = 0; a < n; ++a)
         for (int b = 0; b < n; ++b) X[a][b] = z(g);
