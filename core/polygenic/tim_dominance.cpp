@@ -5,6 +5,7 @@
 
 #include "core/polygenic/tim_dominance.h"
 #include "core/residual/residual.h"
+#include "core/residual/residual_terms.h"
 #include "core/state/console.h"
 
 namespace vsk {
@@ -49,8 +50,7 @@ void sample_tim_dominance(const Par& p, TimDominance& dom, Phe& ph, Rng& r)
         const DominanceConditional c = dominance_conditional(dom, s, e, phenotyped, var_d, prec_e);
         const double d = c.mean + static_cast<double>(r.normal()) / std::sqrt(c.precision);
         dom.value[s] = d;
-        ph.timdom[i][0] = d;
-        if (phenotyped) ph.residual[i][0] = e - d;
+        change_infinitesimal_effects(ph, i, 0, ph.infpoleff[i][0], d);
     }
 }
 
