@@ -7,6 +7,7 @@
 #include "core/polygenic/tim.h"
 #include "core/polygenic/tim_dominance.h"
 #include "core/state/console.h"
+#include "core/state/run_workspace.h"
 #include "core/voskara.h"
 
 namespace vsk {
@@ -70,11 +71,9 @@ void sweep(Par& p, const std::vector<Obs>& o, Phe& ph, Rng& r, TimState& s)
 
 }  // namespace
 
-TimState& tim_state()
-{
-    static TimState s;
-    return s;
-}
+// Run-scoped: the teardown releases it (the dense dominance precision of a
+// few thousand individuals is large).
+TimState& tim_state() { return run_workspace().part<TimState>(); }
 
 void sample_tim(Par& p, const std::vector<Obs>& o, Phe& ph, Rng& r, TimState& s, int mode)
 {
