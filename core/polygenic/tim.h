@@ -132,6 +132,11 @@ struct TimDominance {
     std::vector<int> carriers;        // 0-based individuals with 1 - F_i > 0, ascending
     Table<double> precision;          // (D + ridge I)^-1 over the carriers, full symmetric
     std::vector<double> value;        // the carriers' effects, gathered for the sweep
+    // Carriers identical for dominance (equal rows of D, e.g. sib F1s of two
+    // lines), as slot lists: group g is group_slots[group_start[g] ..
+    // group_start[g + 1]). Their effects also move together.
+    std::vector<int> group_start;
+    std::vector<int> group_slots;
 };
 
 // The model state of a run and the two modes of the exported step.

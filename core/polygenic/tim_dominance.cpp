@@ -52,6 +52,38 @@ void sample_tim_dominance(const Par& p, TimDominance& dom, Phe& ph, Rng& r)
         dom.value[s] = d;
         change_infinitesimal_effects(ph, i, 0, ph.infpoleff[i][0], d);
     }
+    shift_identical_groups(p, dom, ph, r);
+}
+
+void shift_identical_groups(const Par& p, TimDominance& dom, Phe& ph, Rng& r)
+{
+    const double var_d = p.timdom_cov[0][0];
+    if (!dom.active || !(var_d > 0.0)) return;
+    const double prec_e = p.res_prec[0][0];
+    const int m = static_cast<int>(dom.carriers.size());
+    for (std::size_t g = 0; g + 1 < dom.group_start.size(); ++g) {
+        const int* first = dom.group_slots.data() + dom.group_start[g];
+        const int* last = dom.group_slots.data() + dom.group_start[g + 1];
+        // log density of the shift t: -(d + t v)' Q (d + t v) / (2 var_d)
+        // - sum over records (r_i - t)^2 prec_e / 2, r_i the current residual.
+        double vQd = 0.0, vQv = 0.0, data_prec = 0.0, data_sum = 0.0;
+        for (const int* a = first; a != last; ++a) {
+            const double* q = dom.precision[*a];
+            vQd += dense_dot(q, dom.value.data(), 0, m);
+            for (const int* b = first; b != last; ++b) vQv += q[*b];
+            const int i = dom.carriers[*a];
+            if (ph.phenotype[i][0] == kUnknown) continue;
+            data_prec += prec_e;
+            data_sum += prec_e * ph.residual[i][0];
+        }
+        const double precision = vQv / var_d + data_prec;
+        const double t = (data_sum - vQd / var_d) / precision + static_cast<double>(r.normal()) / std::sqrt(precision);
+        for (const int* a = first; a != last; ++a) {
+            const int i = dom.carriers[*a];
+            dom.value[*a] += t;
+            change_infinitesimal_effects(ph, i, 0, ph.infpoleff[i][0], dom.value[*a]);
+        }
+    }
 }
 
 double dominance_quadratic(const TimDominance& dom, const Phe& ph)

@@ -45,7 +45,12 @@ double dense_dot(const double* x, const double* y, int from, int to);
 // inverse (Cholesky). Returns 0, or 1 when A cannot be factored.
 int invert_spd(Table<double>& A, int n);
 
-// Set-up: carriers, D by gene dropping, the ridge and the precision. Prints
+// Groups of two or more carriers with equal rows of D (and D_ii > 0) into
+// dom.group_start / dom.group_slots.
+void find_identical_groups(const Table<double>& D, TimDominance& dom);
+
+// Set-up: carriers, D by gene dropping, the groups, the ridge and the
+// precision. Prints
 // progress when the work is large (unless `quiet`).
 void build_tim_dominance(const TimPedigree& ped, Rng& r, TimDominance& dom, bool quiet);
 
@@ -59,9 +64,16 @@ struct DominanceConditional {
 DominanceConditional dominance_conditional(const TimDominance& dom, int s, double e, bool phenotyped,
                                            double var_d, double prec_e);
 
-// One Gibbs sweep over the carriers' effects (last to first); residuals
-// follow each draw. Nothing when the dominance variance is not positive.
+// One Gibbs sweep over the carriers' effects (last to first), then the
+// shifts of the identical groups; residuals follow each draw. Nothing when
+// the dominance variance is not positive.
 void sample_tim_dominance(const Par& p, TimDominance& dom, Phe& ph, Rng& r);
+
+// For every group of identical carriers, one Gibbs draw of a common shift t
+// of their effects (d + t v, v = 1 on the group) from its full conditional;
+// residuals follow. Exact for any fixed direction; it moves the effects that
+// D* ties together, which single-site draws move only slowly.
+void shift_identical_groups(const Par& p, TimDominance& dom, Phe& ph, Rng& r);
 
 // d' (D + ridge I)^-1 d over the carriers.
 double dominance_quadratic(const TimDominance& dom, const Phe& ph);

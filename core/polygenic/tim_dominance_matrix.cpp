@@ -3,6 +3,7 @@
 // of loci at which i and j carry the same heterozygous pair of founder genes.
 // Its inverse (with a small ridge) is the prior precision of the effects.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -239,6 +240,41 @@ int invert_spd(Table<double>& A, int n)
     return 0;
 }
 
+void find_identical_groups(const Table<double>& D, TimDominance& dom)
+{
+    const int m = D.rows();
+    // Rows hashed (FNV-1a over their bits), equal hashes compared in full.
+    std::vector<std::pair<std::uint64_t, int>> keyed;
+    for (int s = 0; s < m; ++s) {
+        if (!(D[s][s] > 0.0)) continue;
+        std::uint64_t h = 1469598103934665603ull;
+        for (int k = 0; k < m; ++k) {
+            h ^= std::bit_cast<std::uint64_t>(D[s][k]);
+            h *= 1099511628211ull;
+        }
+        keyed.emplace_back(h, s);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::vector<int>> groups;
+    for (std::size_t a = 0; a < keyed.size();) {
+        std::size_t b = a + 1;
+        while (b < keyed.size() && keyed[b].first == keyed[a].first) ++b;
+        std::vector<int> group;
+        const double* lead = D[keyed[a].second];
+        for (std::size_t c = a; c < b; ++c)
+            if (std::equal(lead, lead + m, D[keyed[c].second])) group.push_back(keyed[c].second);
+        if (group.size() >= 2) groups.push_back(group);
+        a = b;
+    }
+    std::sort(groups.begin(), groups.end());  // by first slot
+    dom.group_start.assign(1, 0);
+    dom.group_slots.clear();
+    for (const std::vector<int>& g : groups) {
+        dom.group_slots.insert(dom.group_slots.end(), g.begin(), g.end());
+        dom.group_start.push_back(static_cast<int>(dom.group_slots.size()));
+    }
+}
+
 void build_tim_dominance(const TimPedigree& ped, Rng& r, TimDominance& dom, bool quiet)
 {
     dom = TimDominance{};
@@ -248,6 +284,7 @@ void build_tim_dominance(const TimPedigree& ped, Rng& r, TimDominance& dom, bool
     const bool progress = !quiet && m >= kProgressCarriers;
     if (progress) cprint("\nDominance relationships of %d individuals (%d loci dropped)", m, kDominanceReplicates);
     drop_genes(ped, dom.carriers, kDominanceReplicates, r, dom.precision, progress);
+    find_identical_groups(dom.precision, dom);
     for (int s = 0; s < m; ++s) dom.precision[s][s] += kDominanceRidge;
     if (progress) cprint("\n  inverse of the dominance relationships");
     if (invert_spd(dom.precision, m) != 0) {
