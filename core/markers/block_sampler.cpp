@@ -158,6 +158,13 @@ struct BlockIndividual {
     int het[kMaxBlockLoci];
     int lo[kMaxBlockLoci], hi[kMaxBlockLoci];
     int het_at[kMaxBlockLoci];  // by locus offset in the block, -1 not het
+    // Founder-allele and contradiction terms per phase bit, and the bit a
+    // parent forces (the other order contradicts it; -1 free). A forced bit
+    // keeps its value in every configuration of finite weight, so the
+    // chains take it as fixed.
+    double allele[kMaxBlockLoci][2];
+    int forced[kMaxBlockLoci];
+    int free_bits = 0;
 };
 
 // Column of individual j in the SI table of `side`; rows are n apart.
@@ -249,6 +256,7 @@ void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, cons
         // configurations stay whole.
         if (v0 == kUnknown) v0 = v1;
         if (v1 == kUnknown) v1 = v0;
+        if (x.forced[j] >= 0) v0 = v1 = x.forced[j] ? v1 : v0;
         v[j][0] = v0;
         v[j][1] = v1;
         moves |= v0 != v1;
@@ -282,6 +290,7 @@ void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b
     const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
     bool moves = false;
     for (int j = 0; j < x.h && !moves; ++j) {
+        if (x.forced[j] >= 0) continue;
         const int a = alleles[x.het[j]][o - 1];
         moves = a == x.lo[j] || a == x.hi[j];
     }
@@ -296,8 +305,10 @@ void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b
             continue;
         }
         const int a = alleles[x.het[j]][o - 1];
-        if (a == x.lo[j]) w.add(Node{row, j, 0, 1});
-        else if (a == x.hi[j]) w.add(Node{row, j, 1, 1});
+        if (a != x.lo[j] && a != x.hi[j]) continue;
+        const int base = a == x.lo[j] ? 0 : 1;
+        if (x.forced[j] >= 0) w.add(Node{row, -1, base ^ x.forced[j], 0});
+        else w.add(Node{row, j, base, 1});
     }
     add_right_anchor(w, col, b);
 }
@@ -312,13 +323,15 @@ int allele_for(const MarkerPhases& ph, int k, int i, int side, int x)
 }
 
 // Founder-allele frequencies and contradictions with the parents, per het
-// locus and phase bit.
-void weigh_own_alleles(const PhaseModel& m, ConfigTerms& terms, const BlockIndividual& x)
+// locus and phase bit, and the bits a parent forces.
+void set_allele_terms(const PhaseModel& m, BlockIndividual& x)
 {
     const Obs& o = m.ind(x.i);
+    x.free_bits = 0;
     for (int j = 0; j < x.h; ++j) {
         const int k = x.het[j];
-        double term[2] = {0.0, 0.0};
+        double* term = x.allele[j];
+        term[0] = term[1] = 0.0;
         for (int side = 0; side < 2; ++side) {
             const int p = parent_of(o, side);
             const bool founder_allele = p == 0 || m.ph->pat_allele[k][p - 1] == kMissingAllele;
@@ -336,10 +349,27 @@ void weigh_own_alleles(const PhaseModel& m, ConfigTerms& terms, const BlockIndiv
         }
         // A genotype that contradicts its parents in both orders is left to
         // the chains alone (the marker check reports such genotypes).
-        if (term[0] == kMinusInf && term[1] == kMinusInf) continue;
-        terms.add_single(j, 0, term[0]);
-        terms.add_single(j, 1, term[1]);
+        if (term[0] == kMinusInf && term[1] == kMinusInf) term[0] = term[1] = 0.0;
+        x.forced[j] = term[0] == kMinusInf ? 1 : term[1] == kMinusInf ? 0 : -1;
+        x.free_bits += x.forced[j] < 0;
     }
+}
+
+void weigh_own_alleles(ConfigTerms& terms, const BlockIndividual& x)
+{
+    for (int j = 0; j < x.h; ++j) {
+        terms.add_single(j, 0, x.allele[j][0]);
+        terms.add_single(j, 1, x.allele[j][1]);
+    }
+}
+
+// The configuration of the forced bits (the only one of finite weight when
+// every bit is forced).
+int forced_config(const BlockIndividual& x)
+{
+    int config = 0;
+    for (int j = 0; j < x.h; ++j) config |= (x.forced[j] > 0) << j;
+    return config;
 }
 
 bool eligible(const PhaseModel& m, int i, bool founders)
@@ -362,6 +392,7 @@ void set_individual(const PhaseModel& m, const PhaseBlock& b, int i, const int* 
         x.lo[j] = std::min(a, c);
         x.hi[j] = std::max(a, c);
     }
+    set_allele_terms(m, x);
 }
 
 // Het loci of i in the block (as block_het_loci) with their alleles;
@@ -381,6 +412,7 @@ int gather_individual(const PhaseModel& m, const PhaseBlock& b, int i, BlockIndi
         x.hi[x.h] = std::max(a, c);
         ++x.h;
     }
+    set_allele_terms(m, x);
     return x.h;
 }
 
@@ -406,7 +438,7 @@ void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms,
         ChainWalk w{terms, links, selfing_of(child)};
         weigh_offspring_side(m, w, b, x, c, 1);
     }
-    weigh_own_alleles(m, terms, x);
+    weigh_own_alleles(terms, x);
     terms.expand(logw);
 }
 
@@ -556,6 +588,13 @@ int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
         for (int i = 1; i <= m.n_ind(); ++i) {
             if (!eligible(m, i, founders)) continue;
             if (gather_individual(m, b, i, s.x) == 0) continue;
+            if (s.x.free_bits == 0) {
+                // One configuration of finite weight: the draw cannot change
+                // it, and its uniform is still taken.
+                apply_config(m, s.x, forced_config(s.x));
+                rng.uniform();
+                continue;
+            }
             weigh_individual(m, s.links, s.terms, b, s.x, s.logw);
             apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
         }

@@ -364,8 +364,15 @@ struct MarkerPhases {
     // chromosome where i is heterozygous; same_phase[0] is the tally with the
     // next informative locus. next_informative[l][i - 1] is that locus'
     // distance in loci (0 = none on the chromosome).
+    // The counts are kept by runs: tally_bits holds the phase bits of the
+    // last tally pass and tally_since the pass from which they hold; a pair's
+    // count is brought up to date when one of its bits changes and by
+    // settle_phase_tallies (core/markers/phases_tally.h).
     Table<int> same_phase[5];
     Table<short> next_informative;
+    Table<short> prev_informative;
+    Table<signed char> tally_bits;
+    Table<int> tally_since;
     int tallies_closed = 0;            // 1 once the final marker work has run
     // Locus order: row of each QTL slot (-1 not in the order), the position
     // each slot's matrix rows were computed for, and a row buffer for moving
@@ -383,6 +390,9 @@ struct MarkerPhases {
         weigh_second.clear();
         for (Table<int>& t : same_phase) t.clear();
         next_informative.clear();
+        prev_informative.clear();
+        tally_bits.clear();
+        tally_since.clear();
         tallies_closed = 0;
         qtl_row.clear();
         rf_pos.clear();
