@@ -2,6 +2,8 @@
 // phasing of every individual in pedigree order.
 #include "core/markers/chain_prep.h"
 
+#include "core/markers/block_sampler.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -231,6 +233,7 @@ InitialPhaseCounts initial_phases(const PhaseModel& m)
         total.contradictions += c.contradictions;
     }
     total.si_contradictions = set_all_si(m, true);
+    refresh_phase_families(m);
     return total;
 }
 

@@ -345,6 +345,21 @@ struct Gene {
 // fixed number of genes.
 using Polygene = Gene;
 
+// The pedigree as the phase samplers walk it, refreshed at each pass: per
+// individual (index i - 1) the parent of each side (0 none), whether each
+// side's SI chain is weighed and whether it takes the selfing matrix, and
+// its offspring (first-parent side first, then second) with the side they
+// inherit from it, as one list per individual.
+struct PhaseFamilies {
+    int n = 0;
+    std::vector<int> parent[2];
+    std::vector<signed char> weighed[2];
+    std::vector<signed char> selfing;
+    std::vector<int> first_child;      // [n + 1]: children of i are child[first_child[i - 1] .. first_child[i])
+    std::vector<int> child;            // 1-based
+    std::vector<signed char> child_side;
+};
+
 // Phased marker state of the chain (marker phase step, core/markers): one
 // contiguous table per field, row k = marker locus k (0-based index into
 // mrkrlcs), column i - 1 = individual i. Marker alleles are codes 1..n of
@@ -381,6 +396,7 @@ struct MarkerPhases {
     std::vector<double> rf_pos;
     std::vector<signed char> row_scratch;
     std::vector<int> row_from;
+    PhaseFamilies families;
 
     void clear()
     {
@@ -399,6 +415,7 @@ struct MarkerPhases {
         row_scratch.clear();
         row_scratch.shrink_to_fit();
         row_from.clear();
+        families = PhaseFamilies{};
     }
 };
 
