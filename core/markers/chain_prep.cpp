@@ -2,10 +2,10 @@
 // phasing of every individual in pedigree order.
 #include "core/markers/chain_prep.h"
 
-#include "core/markers/block_sampler.h"
-
 #include <algorithm>
 #include <vector>
+
+#include "core/markers/block_sampler.h"
 
 namespace vsk {
 
