@@ -158,6 +158,13 @@ struct BlockIndividual {
     int het[kMaxBlockLoci];
     int lo[kMaxBlockLoci], hi[kMaxBlockLoci];
     int het_at[kMaxBlockLoci];  // by locus offset in the block, -1 not het
+    // Founder-allele and contradiction terms per phase bit, and the bit a
+    // parent forces (the other order contradicts it; -1 free). A forced bit
+    // keeps its value in every configuration of finite weight, so the
+    // chains take it as fixed.
+    double allele[kMaxBlockLoci][2];
+    int forced[kMaxBlockLoci];
+    int free_bits = 0;
 };
 
 // Column of individual j in the SI table of `side`; rows are n apart.
@@ -220,6 +227,60 @@ inline bool weighed(const PhaseModel& m, const Obs& o, int j, int side)
 
 inline int selfing_of(const Obs& o) { return o.mot == kSelfed ? 1 : 0; }
 
+void resize_families(PhaseFamilies& f, int n, std::size_t links)
+{
+    f.n = n;
+    for (int side = 0; side < 2; ++side) {
+        f.parent[side].resize(static_cast<std::size_t>(n));
+        f.weighed[side].resize(static_cast<std::size_t>(n));
+    }
+    f.selfing.resize(static_cast<std::size_t>(n));
+    f.first_child.resize(static_cast<std::size_t>(n) + 1);
+    f.child.resize(links);
+    f.child_side.resize(links);
+}
+
+}  // namespace
+
+void refresh_phase_families(const PhaseModel& m)
+{
+    PhaseFamilies& f = m.ph->families;
+    const int n = m.n_ind();
+    std::size_t links = 0;
+    for (int i = 1; i <= n; ++i)
+        for (int side = 0; side < 2; ++side) links += parent_of(m.ind(i), side) > 0;
+    resize_families(f, n, links);
+    int at = 0;
+    for (int i = 1; i <= n; ++i) {
+        const Obs& o = m.ind(i);
+        for (int side = 0; side < 2; ++side) {
+            f.parent[side][i - 1] = parent_of(o, side);
+            f.weighed[side][i - 1] = weighed(m, o, i, side);
+        }
+        f.selfing[i - 1] = static_cast<signed char>(selfing_of(o));
+        f.first_child[i - 1] = at;
+        for (int c = o.pfP; c > 0; c = m.ind(c).pSb, ++at) {
+            f.child[at] = c;
+            f.child_side[at] = 0;
+        }
+        for (int c = o.mfP; c > 0; c = m.ind(c).mSb, ++at) {
+            f.child[at] = c;
+            f.child_side[at] = 1;
+        }
+    }
+    f.first_child[n] = at;
+}
+
+namespace {
+
+// The families, built on first use by the single-individual entries (a pass
+// refreshes them).
+const PhaseFamilies& families_of(const PhaseModel& m)
+{
+    if (m.ph->families.n != m.n_ind()) refresh_phase_families(m);
+    return m.ph->families;
+}
+
 // SI by the rule (si_from_parent), 9 also for an allele the parent cannot
 // have given; inline here, as it runs for every chain node.
 inline int rule_si(int allele, int pp, int pm)
@@ -236,7 +297,7 @@ inline int rule_si(int allele, int pp, int pm)
 void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side,
                     int qtl_row)
 {
-    const int p = parent_of(m.ind(x.i), side);
+    const int p = m.ph->families.parent[side][x.i - 1];
     int v[kMaxBlockLoci][2];
     bool moves = qtl_row >= 0;
     for (int j = 0; j < x.h; ++j) {
@@ -249,6 +310,7 @@ void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, cons
         // configurations stay whole.
         if (v0 == kUnknown) v0 = v1;
         if (v1 == kUnknown) v1 = v0;
+        if (x.forced[j] >= 0) v0 = v1 = x.forced[j] ? v1 : v0;
         v[j][0] = v0;
         v[j][1] = v1;
         moves |= v0 != v1;
@@ -282,6 +344,7 @@ void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b
     const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
     bool moves = false;
     for (int j = 0; j < x.h && !moves; ++j) {
+        if (x.forced[j] >= 0) continue;
         const int a = alleles[x.het[j]][o - 1];
         moves = a == x.lo[j] || a == x.hi[j];
     }
@@ -296,8 +359,10 @@ void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b
             continue;
         }
         const int a = alleles[x.het[j]][o - 1];
-        if (a == x.lo[j]) w.add(Node{row, j, 0, 1});
-        else if (a == x.hi[j]) w.add(Node{row, j, 1, 1});
+        if (a != x.lo[j] && a != x.hi[j]) continue;
+        const int base = a == x.lo[j] ? 0 : 1;
+        if (x.forced[j] >= 0) w.add(Node{row, -1, base ^ x.forced[j], 0});
+        else w.add(Node{row, j, base, 1});
     }
     add_right_anchor(w, col, b);
 }
@@ -312,39 +377,64 @@ int allele_for(const MarkerPhases& ph, int k, int i, int side, int x)
 }
 
 // Founder-allele frequencies and contradictions with the parents, per het
-// locus and phase bit.
-void weigh_own_alleles(const PhaseModel& m, ConfigTerms& terms, const BlockIndividual& x)
+// locus and phase bit, and the bits a parent forces.
+void set_allele_terms(const PhaseModel& m, BlockIndividual& x)
 {
-    const Obs& o = m.ind(x.i);
+    const PhaseFamilies& f = m.ph->families;
+    const int parent[2] = {f.parent[0][x.i - 1], f.parent[1][x.i - 1]};
+    x.free_bits = 0;
     for (int j = 0; j < x.h; ++j) {
-        const int k = x.het[j];
+        const int k = x.het[j], lo = x.lo[j], hi = x.hi[j];
+        const signed char* pat = m.ph->pat_allele[k];
+        const signed char* mat = m.ph->mat_allele[k];
+        // Phase bit 0 puts lo on side 0 and hi on side 1; bit 1 the reverse.
+        // A scored allele the parent does not carry contradicts it
+        // (si_from_parent); both alleles of a het locus are scored.
+        bool bad[2] = {false, false};
         double term[2] = {0.0, 0.0};
         for (int side = 0; side < 2; ++side) {
-            const int p = parent_of(o, side);
-            const bool founder_allele = p == 0 || m.ph->pat_allele[k][p - 1] == kMissingAllele;
-            for (int bit = 0; bit < 2; ++bit) {
-                const int a = (side == 0) == (bit == 1) ? x.hi[j] : x.lo[j];
-                if (founder_allele) {
-                    term[bit] += founder_allele_logfreq((*m.loci)[k], a);
-                    continue;
-                }
-                const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
-                // Contradiction (si_from_parent): a scored allele the
-                // parent does not carry.
-                if (a != kMissingAllele && (pp == pm ? a != pp : (a != pp && a != pm))) term[bit] = kMinusInf;
+            const int p = parent[side];
+            const int first = side == 0 ? lo : hi, second = side == 0 ? hi : lo;
+            if (p == 0 || pat[p - 1] == kMissingAllele) {
+                term[0] += founder_allele_logfreq((*m.loci)[k], first);
+                term[1] += founder_allele_logfreq((*m.loci)[k], second);
+                continue;
             }
+            const int pp = pat[p - 1], pm = mat[p - 1];
+            bad[0] |= (first != pp) & (first != pm);
+            bad[1] |= (second != pp) & (second != pm);
         }
         // A genotype that contradicts its parents in both orders is left to
         // the chains alone (the marker check reports such genotypes).
-        if (term[0] == kMinusInf && term[1] == kMinusInf) continue;
-        terms.add_single(j, 0, term[0]);
-        terms.add_single(j, 1, term[1]);
+        if (bad[0] && bad[1]) term[0] = term[1] = 0.0;
+        const bool forced = bad[0] != bad[1];
+        x.allele[j][0] = forced && bad[0] ? kMinusInf : term[0];
+        x.allele[j][1] = forced && bad[1] ? kMinusInf : term[1];
+        x.forced[j] = forced ? static_cast<int>(bad[0]) : -1;
+        x.free_bits += !forced;
     }
+}
+
+void weigh_own_alleles(ConfigTerms& terms, const BlockIndividual& x)
+{
+    for (int j = 0; j < x.h; ++j) {
+        terms.add_single(j, 0, x.allele[j][0]);
+        terms.add_single(j, 1, x.allele[j][1]);
+    }
+}
+
+// The configuration of the forced bits (the only one of finite weight when
+// every bit is forced).
+int forced_config(const BlockIndividual& x)
+{
+    int config = 0;
+    for (int j = 0; j < x.h; ++j) config |= (x.forced[j] > 0) << j;
+    return config;
 }
 
 bool eligible(const PhaseModel& m, int i, bool founders)
 {
-    if (!founders && m.ind(i).fat <= 0) return false;
+    if (!founders && m.ph->families.parent[0][i - 1] == 0) return false;
     if (m.ph->phase_status[0][i - 1] == 4) return false;
     return m.ph->locked.empty() || !m.ph->locked[i - 1];
 }
@@ -362,6 +452,7 @@ void set_individual(const PhaseModel& m, const PhaseBlock& b, int i, const int* 
         x.lo[j] = std::min(a, c);
         x.hi[j] = std::max(a, c);
     }
+    set_allele_terms(m, x);
 }
 
 // Het loci of i in the block (as block_het_loci) with their alleles;
@@ -371,16 +462,19 @@ int gather_individual(const PhaseModel& m, const PhaseBlock& b, int i, BlockIndi
     x.i = i;
     x.h = 0;
     const MarkerPhases& ph = *m.ph;
+    // Without branches on the genotypes, which are unpredictable: every
+    // locus is written at the next free entry, which only a het locus
+    // keeps (a block has at most kMaxBlockLoci loci).
     for (int k = b.first; k <= b.last; ++k) {
-        x.het_at[k - b.first] = -1;
-        if (ph.heterozygous[k][i - 1] != 1 || ph.phase_status[k][i - 1] == 5 || x.h == kMaxBlockLoci) continue;
+        const int het = (ph.heterozygous[k][i - 1] == 1) & (ph.phase_status[k][i - 1] != 5);
         const int a = ph.pat_allele[k][i - 1], c = ph.mat_allele[k][i - 1];
-        x.het_at[k - b.first] = x.h;
+        x.het_at[k - b.first] = het ? x.h : -1;
         x.het[x.h] = k;
         x.lo[x.h] = std::min(a, c);
         x.hi[x.h] = std::max(a, c);
-        ++x.h;
+        x.h += het;
     }
+    if (x.h > 0) set_allele_terms(m, x);
     return x.h;
 }
 
@@ -388,25 +482,19 @@ void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms,
                       const BlockIndividual& x, double* logw, int qtl_row = -1)
 {
     terms.reset(qtl_row >= 0 ? x.h + 2 : x.h);
-    const Obs& o = m.ind(x.i);
+    const PhaseFamilies& f = m.ph->families;
     for (int side = 0; side < 2; ++side) {
-        if (!weighed(m, o, x.i, side)) continue;
-        ChainWalk w{terms, links, selfing_of(o)};
+        if (!f.weighed[side][x.i - 1]) continue;
+        ChainWalk w{terms, links, f.selfing[x.i - 1]};
         weigh_own_side(m, w, b, x, side, qtl_row);
     }
-    for (int c = o.pfP; c > 0; c = m.ind(c).pSb) {
-        const Obs& child = m.ind(c);
-        if (!weighed(m, child, c, 0)) continue;
-        ChainWalk w{terms, links, selfing_of(child)};
-        weigh_offspring_side(m, w, b, x, c, 0);
+    for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
+        const int c = f.child[at], side = f.child_side[at];
+        if (!f.weighed[side][c - 1]) continue;
+        ChainWalk w{terms, links, f.selfing[c - 1]};
+        weigh_offspring_side(m, w, b, x, c, side);
     }
-    for (int c = o.mfP; c > 0; c = m.ind(c).mSb) {
-        const Obs& child = m.ind(c);
-        if (!weighed(m, child, c, 1)) continue;
-        ChainWalk w{terms, links, selfing_of(child)};
-        weigh_offspring_side(m, w, b, x, c, 1);
-    }
-    weigh_own_alleles(m, terms, x);
+    weigh_own_alleles(terms, x);
     terms.expand(logw);
 }
 
@@ -416,7 +504,7 @@ void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms,
 void apply_config(const PhaseModel& m, const BlockIndividual& x, int config)
 {
     MarkerPhases& ph = *m.ph;
-    const Obs& o = m.ind(x.i);
+    const PhaseFamilies& f = ph.families;
     const std::size_t n = static_cast<std::size_t>(m.n_ind());
     for (int j = 0; j < x.h; ++j) {
         const int k = x.het[j], bit = (config >> j) & 1;
@@ -425,12 +513,11 @@ void apply_config(const PhaseModel& m, const BlockIndividual& x, int config)
         ph.mat_allele[k][x.i - 1] = static_cast<signed char>(bit ? x.lo[j] : x.hi[j]);
         set_si(m, k, x.i, false);
         const std::size_t row = static_cast<std::size_t>(m.row(k));
-        si_t* side0 = m.gpo[0]->data() + row * n;
-        si_t* side1 = m.gpo[1]->data() + row * n;
-        for (int c = o.pfP; c > 0; c = m.ind(c).pSb)
-            if (side0[c - 1] != kUnknown) side0[c - 1] = static_cast<si_t>(side0[c - 1] ^ 1);
-        for (int c = o.mfP; c > 0; c = m.ind(c).mSb)
-            if (side1[c - 1] != kUnknown) side1[c - 1] = static_cast<si_t>(side1[c - 1] ^ 1);
+        si_t* sides[2] = {m.gpo[0]->data() + row * n, m.gpo[1]->data() + row * n};
+        for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
+            si_t& si = sides[f.child_side[at]][f.child[at] - 1];
+            if (si != kUnknown) si = static_cast<si_t>(si ^ 1);
+        }
     }
 }
 
@@ -496,7 +583,7 @@ int draw_config(const double* logw, int n, double u)
     if (top == kMinusInf) return 0;
     double w[1 << kMaxConfigBits];
     double total = 0.0;
-    for (int c = 0; c < n; ++c) total += (w[c] = std::exp(logw[c] - top));
+    for (int c = 0; c < n; ++c) total += (w[c] = logw[c] == kMinusInf ? 0.0 : std::exp(logw[c] - top));
     const double target = u * total;
     double cumulative = 0.0;
     int last_positive = 0;
@@ -521,6 +608,7 @@ bool block_holds_qtl_row(const PhaseModel& m, const PhaseBlock& b)
 void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
 {
     WeighSpace& s = shared_weigh_space();
+    families_of(m);
     s.links.start(*m.par, b);
     set_individual(m, b, i, het, h, s.x);
     weigh_individual(m, s.links, s.terms, b, s.x, logw);
@@ -530,6 +618,7 @@ void marker_qtl_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, c
                               double* logw)
 {
     WeighSpace& s = shared_weigh_space();
+    families_of(m);
     s.links.start(*m.par, b);
     set_individual(m, b, i, het, h, s.x);
     weigh_individual(m, s.links, s.terms, b, s.x, logw, qtl_row);
@@ -547,6 +636,7 @@ int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
     size = std::clamp(size, 1, std::min(n_loci, kMaxBlockLoci));
     int start = static_cast<int>(rng.uniform() * size + 0.5);
     if (start == size) start = 0;
+    refresh_phase_families(m);
     PassSpace s;
     const bool joint = founders && joint_qtl_sampler != nullptr && m.par->indicQTL == 1;
     for (int first = start; first + size <= n_loci; first += size) {
@@ -556,6 +646,13 @@ int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
         for (int i = 1; i <= m.n_ind(); ++i) {
             if (!eligible(m, i, founders)) continue;
             if (gather_individual(m, b, i, s.x) == 0) continue;
+            if (s.x.free_bits == 0) {
+                // One configuration of finite weight: the draw cannot change
+                // it, and its uniform is still taken.
+                apply_config(m, s.x, forced_config(s.x));
+                rng.uniform();
+                continue;
+            }
             weigh_individual(m, s.links, s.terms, b, s.x, s.logw);
             apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
         }

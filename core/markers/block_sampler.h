@@ -25,6 +25,10 @@ struct PhaseBlock {
 
 PhaseBlock make_phase_block(const PhaseModel& m, int first, int last);
 
+// The pedigree as the samplers walk it (MarkerPhases::families), from the
+// records: sized at the chain preparation, refreshed by every pass.
+void refresh_phase_families(const PhaseModel& m);
+
 // Loci of the block where i is heterozygous and its phase is not deleted;
 // returns their number h (at most kMaxBlockLoci) and writes them to het.
 int block_het_loci(const PhaseModel& m, int i, const PhaseBlock& b, int* het);

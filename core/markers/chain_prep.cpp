@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/markers/block_sampler.h"
+
 namespace vsk {
 
 void size_phase_tables(const PhaseModel& m)
@@ -231,6 +233,7 @@ InitialPhaseCounts initial_phases(const PhaseModel& m)
         total.contradictions += c.contradictions;
     }
     total.si_contradictions = set_all_si(m, true);
+    refresh_phase_families(m);
     return total;
 }
 

@@ -97,6 +97,7 @@ void final_marker_work()
     PhaseModel m = shared_phase_model();
     if (!REDprint) write_haplotype_report(m);
     tally_phases(m, par);
+    settle_phase_tallies(m, par);
     mph.tallies_closed = 1;
     report_final_segregation(m);
     if (par.lockMPhase == 1) write_locked_phases(m);

@@ -37,53 +37,125 @@ void find_next_informative(const PhaseModel& m)
     MarkerPhases& ph = *m.ph;
     const int n = m.n_ind();
     ph.next_informative.assign(m.n_loci(), n, 0);
-    std::vector<int> next_het(static_cast<std::size_t>(n));
+    ph.prev_informative.assign(m.n_loci(), n, 0);
+    std::vector<int> near_het(static_cast<std::size_t>(n));
     for (const Chr& g : *m.groups) {
         if (!g.indiC || g.fMrkr < 0) continue;
-        std::fill(next_het.begin(), next_het.end(), -1);
+        std::fill(near_het.begin(), near_het.end(), -1);
         for (int k = g.lMrkr; k >= g.fMrkr; --k)
             for (int c = 0; c < n; ++c) {
-                ph.next_informative[k][c] = static_cast<short>(next_het[c] < 0 ? 0 : next_het[c] - k);
-                if (ph.heterozygous[k][c] == 1) next_het[c] = k;
+                ph.next_informative[k][c] = static_cast<short>(near_het[c] < 0 ? 0 : near_het[c] - k);
+                if (ph.heterozygous[k][c] == 1) near_het[c] = k;
+            }
+        std::fill(near_het.begin(), near_het.end(), -1);
+        for (int k = g.fMrkr; k <= g.lMrkr; ++k)
+            for (int c = 0; c < n; ++c) {
+                ph.prev_informative[k][c] = static_cast<short>(near_het[c] < 0 ? 0 : k - near_het[c]);
+                if (ph.heterozygous[k][c] == 1) near_het[c] = k;
             }
     }
 }
+
+namespace {
+
+// Closes the run of the pair (locus k, its step-th following heterozygous
+// locus l) of individual c at pass `now`: the pair's bits have been as in
+// tally_bits since the later of their two run starts.
+void close_pair(MarkerPhases& ph, int step, int k, int l, int c, int now)
+{
+    const int start = std::max(ph.tally_since[k][c], ph.tally_since[l][c]);
+    if (ph.tally_bits[k][c] == ph.tally_bits[l][c]) ph.same_phase[step][k][c] += now - start;
+}
+
+// Closes the runs of every pair that holds locus k of individual c.
+void close_pairs_of(MarkerPhases& ph, int k, int c, int now)
+{
+    for (int step = 0, l = k; step < 5; ++step) {
+        const int d = ph.next_informative[l][c];
+        if (d == 0) break;
+        l += d;
+        close_pair(ph, step, k, l, c, now);
+    }
+    for (int step = 0, l = k; step < 5; ++step) {
+        const int d = ph.prev_informative[l][c];
+        if (d == 0) break;
+        l -= d;
+        close_pair(ph, step, l, k, c, now);
+    }
+}
+
+void start_tallies(const PhaseModel& m)
+{
+    MarkerPhases& ph = *m.ph;
+    const int n = m.n_ind();
+    for (Table<int>& t : ph.same_phase)
+        if (t.empty()) t.assign(m.n_loci(), n, 0);
+    ph.tally_since.assign(m.n_loci(), n, 0);
+    ph.tally_bits.assign(m.n_loci(), n, 0);
+    for (int k = 0; k < m.n_loci(); ++k)
+        for (int c = 0; c < n; ++c) ph.tally_bits[k][c] = ph.pat_allele[k][c] > ph.mat_allele[k][c];
+}
+
+}  // namespace
 
 void tally_phases(const PhaseModel& m, Par& p)
 {
     MarkerPhases& ph = *m.ph;
     const int n = m.n_ind();
     if (ph.next_informative.empty()) find_next_informative(m);
-    if (ph.same_phase[0].empty())
-        for (Table<int>& t : ph.same_phase) t.assign(m.n_loci(), n, 0);
+    if (ph.tally_bits.empty()) {
+        start_tallies(m);
+        ++p.n_si_tallies;
+        return;
+    }
+    // Rows in increasing order: a pair whose two bits both changed is closed
+    // when its first locus is met (the second's run start is then this pass).
+    const int now = p.n_si_tallies;
     const signed char* excluded = ph.phase_status[0];
     for (int k = 0; k < m.n_loci(); ++k) {
         const signed char* het = ph.heterozygous[k];
         const signed char* pat = ph.pat_allele[k];
         const signed char* mat = ph.mat_allele[k];
-        const short* next = ph.next_informative[k];
-        int* same[5];
-        for (int step = 0; step < 5; ++step) same[step] = ph.same_phase[step][k];
+        signed char* bits = ph.tally_bits[k];
         for (int c = 0; c < n; ++c) {
-            if (het[c] != 1 || excluded[c] == 4 || next[c] == 0) continue;
-            const bool bit = pat[c] > mat[c];
-            int at = k + next[c];
-            for (int step = 0;; ++step) {
-                same[step][c] += (ph.pat_allele[at][c] > ph.mat_allele[at][c]) == bit;
-                const int d = ph.next_informative[at][c];
-                if (d == 0 || step == 4) break;
-                at += d;
-            }
+            const signed char bit = pat[c] > mat[c];
+            if (bit == bits[c] || het[c] != 1 || excluded[c] == 4) continue;
+            close_pairs_of(ph, k, c, now);
+            bits[c] = bit;
+            ph.tally_since[k][c] = now;
         }
     }
     ++p.n_si_tallies;
+}
+
+void settle_phase_tallies(const PhaseModel& m, const Par& p)
+{
+    MarkerPhases& ph = *m.ph;
+    if (ph.tally_bits.empty() || ph.next_informative.empty()) return;
+    const int now = p.n_si_tallies;
+    const signed char* excluded = ph.phase_status[0];
+    for (int k = 0; k < m.n_loci(); ++k)
+        for (int c = 0; c < m.n_ind(); ++c) {
+            if (ph.heterozygous[k][c] != 1 || excluded[c] == 4) continue;
+            for (int step = 0, l = k; step < 5; ++step) {
+                const int d = ph.next_informative[l][c];
+                if (d == 0) break;
+                l += d;
+                close_pair(ph, step, k, l, c, now);
+            }
+        }
+    for (int k = 0; k < m.n_loci(); ++k)
+        for (int c = 0; c < m.n_ind(); ++c) ph.tally_since[k][c] = now;
 }
 
 void reset_phase_tallies(const PhaseModel& m, Par& p)
 {
     MarkerPhases& ph = *m.ph;
     for (Table<int>& t : ph.same_phase) t.fill(0);
+    ph.tally_bits.clear();
+    ph.tally_since.clear();
     ph.next_informative.clear();
+    ph.prev_informative.clear();
     p.n_si_tallies = 0;
 }
 

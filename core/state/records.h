@@ -345,6 +345,21 @@ struct Gene {
 // fixed number of genes.
 using Polygene = Gene;
 
+// The pedigree as the phase samplers walk it, refreshed at each pass: per
+// individual (index i - 1) the parent of each side (0 none), whether each
+// side's SI chain is weighed and whether it takes the selfing matrix, and
+// its offspring (first-parent side first, then second) with the side they
+// inherit from it, as one list per individual.
+struct PhaseFamilies {
+    int n = 0;
+    std::vector<int> parent[2];
+    std::vector<signed char> weighed[2];
+    std::vector<signed char> selfing;
+    std::vector<int> first_child;      // [n + 1]: children of i are child[first_child[i - 1] .. first_child[i])
+    std::vector<int> child;            // 1-based
+    std::vector<signed char> child_side;
+};
+
 // Phased marker state of the chain (marker phase step, core/markers): one
 // contiguous table per field, row k = marker locus k (0-based index into
 // mrkrlcs), column i - 1 = individual i. Marker alleles are codes 1..n of
@@ -364,8 +379,15 @@ struct MarkerPhases {
     // chromosome where i is heterozygous; same_phase[0] is the tally with the
     // next informative locus. next_informative[l][i - 1] is that locus'
     // distance in loci (0 = none on the chromosome).
+    // The counts are kept by runs: tally_bits holds the phase bits of the
+    // last tally pass and tally_since the pass from which they hold; a pair's
+    // count is brought up to date when one of its bits changes and by
+    // settle_phase_tallies (core/markers/phases_tally.h).
     Table<int> same_phase[5];
     Table<short> next_informative;
+    Table<short> prev_informative;
+    Table<signed char> tally_bits;
+    Table<int> tally_since;
     int tallies_closed = 0;            // 1 once the final marker work has run
     // Locus order: row of each QTL slot (-1 not in the order), the position
     // each slot's matrix rows were computed for, and a row buffer for moving
@@ -374,6 +396,7 @@ struct MarkerPhases {
     std::vector<double> rf_pos;
     std::vector<signed char> row_scratch;
     std::vector<int> row_from;
+    PhaseFamilies families;
 
     void clear()
     {
@@ -383,12 +406,16 @@ struct MarkerPhases {
         weigh_second.clear();
         for (Table<int>& t : same_phase) t.clear();
         next_informative.clear();
+        prev_informative.clear();
+        tally_bits.clear();
+        tally_since.clear();
         tallies_closed = 0;
         qtl_row.clear();
         rf_pos.clear();
         row_scratch.clear();
         row_scratch.shrink_to_fit();
         row_from.clear();
+        families = PhaseFamilies{};
     }
 };
 

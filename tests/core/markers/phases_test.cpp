@@ -250,6 +250,7 @@ TEST(MarkerPhaseTallies, CountsEqualPhasesWithFollowingInformativeLoci)
     initial_phases(m);
     tally_phases(m, w.par);
     tally_phases(m, w.par);
+    settle_phase_tallies(m, w.par);
     EXPECT_EQ(w.par.n_si_tallies, 2);
     for (int i = 1; i <= m.n_ind(); ++i)
         for (const Chr& g : w.groups) {
@@ -268,6 +269,47 @@ TEST(MarkerPhaseTallies, CountsEqualPhasesWithFollowingInformativeLoci)
     reset_phase_tallies(m, w.par);
     EXPECT_EQ(w.par.n_si_tallies, 0);
     EXPECT_EQ(w.ph.same_phase[0][0][0], 0);
+}
+
+// The counts kept by runs equal a count made at every pass, with phases
+// flipped at random between passes and a settle half-way.
+TEST(MarkerPhaseTallies, RunsEqualCountingEveryPass)
+{
+    World w;
+    Design d = family_design(9, 2, 0.0);
+    phasetest::build_world(w, d);
+    PhaseModel m = w.model();
+    initial_phases(m);
+    const int n = m.n_ind(), loci = m.n_loci();
+    std::vector<int> expected(5 * loci * n, 0);
+    auto count_pass = [&] {
+        for (int i = 1; i <= n; ++i)
+            for (const Chr& g : w.groups) {
+                std::vector<int> het;
+                for (int k = g.fMrkr; k <= g.lMrkr; ++k)
+                    if (w.ph.heterozygous[k][i - 1] == 1) het.push_back(k);
+                for (std::size_t a = 0; a < het.size(); ++a)
+                    for (std::size_t s = 0; s < 5 && a + s + 1 < het.size(); ++s)
+                        expected[(s * loci + het[a]) * n + i - 1] +=
+                            phase_bit(w.ph, het[a], i) == phase_bit(w.ph, het[a + s + 1], i);
+            }
+    };
+    std::mt19937 g(5);
+    for (int pass = 0; pass < 40; ++pass) {
+        for (int k = 0; k < loci; ++k)
+            for (int c = 0; c < n; ++c)
+                if (w.ph.heterozygous[k][c] == 1 && g() % 4 == 0) std::swap(w.ph.pat_allele[k][c], w.ph.mat_allele[k][c]);
+        tally_phases(m, w.par);
+        count_pass();
+        if (pass == 17 || pass == 39) {
+            settle_phase_tallies(m, w.par);
+            for (int s = 0; s < 5; ++s)
+                for (int k = 0; k < loci; ++k)
+                    for (int c = 0; c < n; ++c)
+                        ASSERT_EQ(w.ph.same_phase[s][k][c], expected[(s * loci + k) * n + c])
+                            << "pass " << pass << " step " << s << " locus " << k << " individual " << c + 1;
+        }
+    }
 }
 
 TEST(MarkerAlleleFrequencies, DrawnFromFounderAlleles)
