@@ -1,212 +1,21 @@
-// Blocked Gibbs steps of marker phases over consecutive loci. The weights of
-// an individual's configurations are sums of pair terms of its SI chains and
-// of its offspring's: each pair of consecutive known SI adds the log-odds of
-// no recombination when the two agree, and whether they agree depends on at
-// most two phase bits. The chains are walked once per individual, their
-// terms gathered per phase bit and per pair of bits, and only then expanded
-// over the 2^h configurations.
+// Blocked Gibbs steps of marker phases over consecutive loci: the passes,
+// the individuals they visit, the draws and how a drawn configuration is put
+// in place. The weights come from block_weights.cpp and block_one_bit.cpp.
 #include "core/markers/block_sampler.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <limits>
 
+#include "core/markers/block_terms.h"
 #include "core/state/run_workspace.h"
 
 namespace vsk {
 
 namespace {
 
-constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
-
-// Phase bits of a block plus the two origin bits of a joined QTL row.
-constexpr int kMaxBits = kMaxConfigBits;
+using namespace phase_block;
 
 JointQtlBlockSampler joint_qtl_sampler = nullptr;
-
-double link_of(double r)
-{
-    r = std::max(1e-6, r);
-    return std::log(1.0 - r) - std::log(r);
-}
-
-// Log-odds of no change, log(1 - r) - log(r), between two rows near the
-// block, each computed on its first use inside the block (a stamp per entry
-// marks the block it was computed for).
-class LinkCache {
-public:
-    static constexpr int kSpan = 48;
-    static constexpr int kMargin = 12;
-
-    LinkCache() { std::memset(seen_, 0, sizeof seen_); }
-    void start(const Par& p, const PhaseBlock& b)
-    {
-        par_ = &p;
-        base_ = std::max(b.lower_row, b.first_row - kMargin);
-        size_ = std::clamp(std::min(b.upper_row, b.last_row + kMargin) - base_ + 1, 0, kSpan);
-        if (++stamp_ == 0) {
-            std::memset(seen_, 0, sizeof seen_);
-            stamp_ = 1;
-        }
-    }
-    // Rows a < b.
-    [[gnu::always_inline]] double get(int a, int b, int selfing)
-    {
-        const int u = a - base_, v = b - base_;
-        if (u < 0 || v >= size_) return link_of(row_recombination(*par_, a, b, selfing));
-        if (seen_[selfing][u][v] != stamp_) {
-            seen_[selfing][u][v] = stamp_;
-            value_[selfing][u][v] = link_of(row_recombination(*par_, a, b, selfing));
-        }
-        return value_[selfing][u][v];
-    }
-
-private:
-    const Par* par_ = nullptr;
-    int base_ = 0, size_ = 0;
-    unsigned stamp_ = 0;
-    unsigned seen_[2][kSpan][kSpan];
-    double value_[2][kSpan][kSpan];
-};
-
-// One known SI of a chain: base ^ (flip & phase bit `het`); het < 0 or
-// flip 0 for an SI that no configuration changes.
-struct Node {
-    int row;
-    int het;
-    int base;
-    int flip;
-    bool moves() const { return het >= 0 && flip != 0; }
-};
-
-// Terms of the configuration weights of one individual: per phase bit
-// (allele terms and chain pairs with one moving SI) and per pair of bits
-// (chain pairs with two moving SI, which agree when the bits' parity says so).
-class ConfigTerms {
-public:
-    void reset(int h)
-    {
-        h_ = h;
-        n_used_ = 0;
-        for (int j = 0; j < h; ++j) {
-            single_[j][0] = single_[j][1] = 0.0;
-            for (int l = 0; l < h; ++l) pair_used_[j][l] = 0;
-        }
-    }
-    void add_single(int j, int x, double v) { single_[j][x] += v; }
-    // Pair of consecutive known SI a, b of one chain (at least one moving):
-    // `keep` when they agree.
-    [[gnu::always_inline]] void link(const Node& a, const Node& b, double keep)
-    {
-        const int t = a.base ^ b.base;
-        if (!a.moves()) {
-            single_[b.het][t] += keep;
-        } else if (!b.moves()) {
-            single_[a.het][t] += keep;
-        } else {
-            const int j = std::min(a.het, b.het), l = std::max(a.het, b.het);
-            if (!pair_used_[j][l]) {
-                pair_used_[j][l] = 1;
-                pair_[j][l][0] = pair_[j][l][1] = 0.0;
-                used_[n_used_][0] = j;
-                used_[n_used_][1] = l;
-                ++n_used_;
-            }
-            pair_[j][l][t] += keep;
-        }
-    }
-    void expand(double* logw) const
-    {
-        for (int c = 0; c < (1 << h_); ++c) {
-            double w = 0.0;
-            for (int j = 0; j < h_; ++j) w += single_[j][(c >> j) & 1];
-            for (int u = 0; u < n_used_; ++u) {
-                const int j = used_[u][0], l = used_[u][1];
-                w += pair_[j][l][((c >> j) ^ (c >> l)) & 1];
-            }
-            logw[c] = w;
-        }
-    }
-
-private:
-    int h_ = 0, n_used_ = 0;
-    double single_[kMaxBits][2];
-    double pair_[kMaxBits][kMaxBits][2];
-    unsigned char pair_used_[kMaxBits][kMaxBits];
-    int used_[kMaxBits * kMaxBits][2];
-};
-
-// Adds the pair terms of one SI chain, node by node in row order.
-struct ChainWalk {
-    ConfigTerms& terms;
-    LinkCache& links;
-    int selfing;
-    Node prev{-1, -1, 0, 0};
-
-    [[gnu::always_inline]] void add(const Node& n)
-    {
-        if (prev.row >= 0 && (prev.moves() || n.moves())) terms.link(prev, n, links.get(prev.row, n.row, selfing));
-        prev = n;
-    }
-};
-
-// The individual being resampled in one block: its het loci, the two
-// alleles there (lo < hi), and the het index of each locus of the block.
-struct BlockIndividual {
-    int i = 0, h = 0;
-    int het[kMaxBlockLoci];
-    int lo[kMaxBlockLoci], hi[kMaxBlockLoci];
-    int het_at[kMaxBlockLoci];  // by locus offset in the block, -1 not het
-    // Founder-allele and contradiction terms per phase bit, and the bit a
-    // parent forces (the other order contradicts it; -1 free). A forced bit
-    // keeps its value in every configuration of finite weight, so the
-    // chains take it as fixed.
-    double allele[kMaxBlockLoci][2];
-    int forced[kMaxBlockLoci];
-    int free_bits = 0;
-};
-
-// Column of individual j in the SI table of `side`; rows are n apart.
-struct SiColumn {
-    const si_t* base;
-    std::size_t stride;
-    int at(int row) const { return base[static_cast<std::size_t>(row) * stride]; }
-};
-
-SiColumn si_column(const PhaseModel& m, int side, int j)
-{
-    return SiColumn{m.gpo[side]->data() + (j - 1), static_cast<std::size_t>(m.gpo[side]->cols())};
-}
-
-void add_left_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
-{
-    for (int row = b.first_row - 1; row >= b.lower_row; --row) {
-        const int si = col.at(row);
-        if (si != kUnknown) {
-            w.add(Node{row, -1, si, 0});
-            return;
-        }
-    }
-}
-
-void add_right_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
-{
-    for (int row = b.last_row + 1; row <= b.upper_row; ++row) {
-        const int si = col.at(row);
-        if (si != kUnknown) {
-            w.add(Node{row, -1, si, 0});
-            return;
-        }
-    }
-}
-
-// Het index of the locus in `row` (-1: QTL row or homozygous locus).
-int het_in_row(const PhaseModel& m, const PhaseBlock& b, const BlockIndividual& x, int row)
-{
-    const int* r = m.par->lcs_rows[row];
-    return r[0] == kMarkerRow ? x.het_at[r[1] - b.first] : -1;
-}
 
 // Inline forms of side_parent, side_weighed and selfing_matrix (si.h) for
 // the per-chain calls.
@@ -273,100 +82,6 @@ void refresh_phase_families(const PhaseModel& m)
 
 namespace {
 
-// The families, built on first use by the single-individual entries (a pass
-// refreshes them).
-const PhaseFamilies& families_of(const PhaseModel& m)
-{
-    if (m.ph->families.n != m.n_ind()) refresh_phase_families(m);
-    return m.ph->families;
-}
-
-// SI by the rule (si_from_parent), 9 also for an allele the parent cannot
-// have given; inline here, as it runs for every chain node.
-inline int rule_si(int allele, int pp, int pm)
-{
-    if (allele == kMissingAllele || pp == kMissingAllele || pp == pm) return kUnknown;
-    return allele == pp ? 0 : allele == pm ? 1 : kUnknown;
-}
-
-// i's own chain on `side`: at a het locus the allele on the side is lo for
-// phase bit 0 on side 0 (hi on side 1), and its SI follows from the parent.
-// A joined QTL row (qtl_row >= 0) carries i's origin on the side as bit
-// h + side. A chain without any moving SI adds the same to every
-// configuration and is not walked.
-void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side,
-                    int qtl_row)
-{
-    const int p = m.ph->families.parent[side][x.i - 1];
-    int v[kMaxBlockLoci][2];
-    bool moves = qtl_row >= 0;
-    for (int j = 0; j < x.h; ++j) {
-        const int k = x.het[j];
-        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
-        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
-        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
-        // An order that contradicts the parent has weight 0 (allele terms);
-        // it takes the other order's SI so the chain terms of the valid
-        // configurations stay whole.
-        if (v0 == kUnknown) v0 = v1;
-        if (v1 == kUnknown) v1 = v0;
-        if (x.forced[j] >= 0) v0 = v1 = x.forced[j] ? v1 : v0;
-        v[j][0] = v0;
-        v[j][1] = v1;
-        moves |= v0 != v1;
-    }
-    if (!moves) return;
-    const SiColumn col = si_column(m, side, x.i);
-    add_left_anchor(w, col, b);
-    for (int row = b.first_row; row <= b.last_row; ++row) {
-        if (row == qtl_row) {
-            w.add(Node{row, x.h + side, 0, 1});
-            continue;
-        }
-        const int j = het_in_row(m, b, x, row);
-        if (j < 0) {
-            const int si = col.at(row);
-            if (si != kUnknown) w.add(Node{row, -1, si, 0});
-            continue;
-        }
-        if (v[j][0] == kUnknown) continue;
-        w.add(Node{row, j, v[j][0], v[j][0] ^ v[j][1]});
-    }
-    add_right_anchor(w, col, b);
-}
-
-// Chain of offspring o on `side` (inherited from i): at i's het loci o's SI
-// is 0 when o carries the allele i has on side 0, which is lo for bit 0.
-// Not walked when o carries neither allele at any of them.
-void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int o,
-                          int side)
-{
-    const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
-    bool moves = false;
-    for (int j = 0; j < x.h && !moves; ++j) {
-        if (x.forced[j] >= 0) continue;
-        const int a = alleles[x.het[j]][o - 1];
-        moves = a == x.lo[j] || a == x.hi[j];
-    }
-    if (!moves) return;
-    const SiColumn col = si_column(m, side, o);
-    add_left_anchor(w, col, b);
-    for (int row = b.first_row; row <= b.last_row; ++row) {
-        const int j = het_in_row(m, b, x, row);
-        if (j < 0) {
-            const int si = col.at(row);
-            if (si != kUnknown) w.add(Node{row, -1, si, 0});
-            continue;
-        }
-        const int a = alleles[x.het[j]][o - 1];
-        if (a != x.lo[j] && a != x.hi[j]) continue;
-        const int base = a == x.lo[j] ? 0 : 1;
-        if (x.forced[j] >= 0) w.add(Node{row, -1, base ^ x.forced[j], 0});
-        else w.add(Node{row, j, base, 1});
-    }
-    add_right_anchor(w, col, b);
-}
-
 // The two orders of i's genotype at het locus k: allele on side `side` for
 // phase bit x.
 int allele_for(const MarkerPhases& ph, int k, int i, int side, int x)
@@ -376,51 +91,12 @@ int allele_for(const MarkerPhases& ph, int k, int i, int side, int x)
     return (side == 0) == (x == 1) ? hi : lo;
 }
 
-// Founder-allele frequencies and contradictions with the parents, per het
-// locus and phase bit, and the bits a parent forces.
-void set_allele_terms(const PhaseModel& m, BlockIndividual& x)
+// The families, built on first use by the single-individual entries (a pass
+// refreshes them).
+const PhaseFamilies& families_of(const PhaseModel& m)
 {
-    const PhaseFamilies& f = m.ph->families;
-    const int parent[2] = {f.parent[0][x.i - 1], f.parent[1][x.i - 1]};
-    x.free_bits = 0;
-    for (int j = 0; j < x.h; ++j) {
-        const int k = x.het[j], lo = x.lo[j], hi = x.hi[j];
-        const signed char* pat = m.ph->pat_allele[k];
-        const signed char* mat = m.ph->mat_allele[k];
-        // Phase bit 0 puts lo on side 0 and hi on side 1; bit 1 the reverse.
-        // A scored allele the parent does not carry contradicts it
-        // (si_from_parent); both alleles of a het locus are scored.
-        bool bad[2] = {false, false};
-        double term[2] = {0.0, 0.0};
-        for (int side = 0; side < 2; ++side) {
-            const int p = parent[side];
-            const int first = side == 0 ? lo : hi, second = side == 0 ? hi : lo;
-            if (p == 0 || pat[p - 1] == kMissingAllele) {
-                term[0] += founder_allele_logfreq((*m.loci)[k], first);
-                term[1] += founder_allele_logfreq((*m.loci)[k], second);
-                continue;
-            }
-            const int pp = pat[p - 1], pm = mat[p - 1];
-            bad[0] |= (first != pp) & (first != pm);
-            bad[1] |= (second != pp) & (second != pm);
-        }
-        // A genotype that contradicts its parents in both orders is left to
-        // the chains alone (the marker check reports such genotypes).
-        if (bad[0] && bad[1]) term[0] = term[1] = 0.0;
-        const bool forced = bad[0] != bad[1];
-        x.allele[j][0] = forced && bad[0] ? kMinusInf : term[0];
-        x.allele[j][1] = forced && bad[1] ? kMinusInf : term[1];
-        x.forced[j] = forced ? static_cast<int>(bad[0]) : -1;
-        x.free_bits += !forced;
-    }
-}
-
-void weigh_own_alleles(ConfigTerms& terms, const BlockIndividual& x)
-{
-    for (int j = 0; j < x.h; ++j) {
-        terms.add_single(j, 0, x.allele[j][0]);
-        terms.add_single(j, 1, x.allele[j][1]);
-    }
+    if (m.ph->families.n != m.n_ind()) refresh_phase_families(m);
+    return m.ph->families;
 }
 
 // The configuration of the forced bits (the only one of finite weight when
@@ -476,26 +152,6 @@ int gather_individual(const PhaseModel& m, const PhaseBlock& b, int i, BlockIndi
     }
     if (x.h > 0) set_allele_terms(m, x);
     return x.h;
-}
-
-void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms, const PhaseBlock& b,
-                      const BlockIndividual& x, double* logw, int qtl_row = -1)
-{
-    terms.reset(qtl_row >= 0 ? x.h + 2 : x.h);
-    const PhaseFamilies& f = m.ph->families;
-    for (int side = 0; side < 2; ++side) {
-        if (!f.weighed[side][x.i - 1]) continue;
-        ChainWalk w{terms, links, f.selfing[x.i - 1]};
-        weigh_own_side(m, w, b, x, side, qtl_row);
-    }
-    for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
-        const int c = f.child[at], side = f.child_side[at];
-        if (!f.weighed[side][c - 1]) continue;
-        ChainWalk w{terms, links, f.selfing[c - 1]};
-        weigh_offspring_side(m, w, b, x, c, side);
-    }
-    weigh_own_alleles(terms, x);
-    terms.expand(logw);
 }
 
 // Puts configuration `config` in place, touching only the loci whose phase
@@ -651,6 +307,10 @@ int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
                 // it, and its uniform is still taken.
                 apply_config(m, s.x, forced_config(s.x));
                 rng.uniform();
+                continue;
+            }
+            if (s.x.free_bits == 1) {
+                apply_config(m, s.x, draw_one_free_bit(m, s.links, b, s.x, rng.uniform()));
                 continue;
             }
             weigh_individual(m, s.links, s.terms, b, s.x, s.logw);

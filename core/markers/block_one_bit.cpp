@@ -1,0 +1,115 @@
+// The draw of an individual whose phase bits in a block are all forced by
+// its parents but one, the commonest case once forced bits are fixed: only
+// the two known SI next to the free locus, on each chain that the free bit
+// moves, differ between its two configurations.
+#include "core/markers/block_terms.h"
+
+namespace vsk::phase_block {
+
+namespace {
+
+// SI of a chain at `row` under the forced configuration: `fixed(j)` gives
+// the value at the block's het locus j (kUnknown for no node), the table
+// the value elsewhere.
+template <class Fixed>
+int chain_value_at(const PhaseModel& m, const PhaseBlock& b, const BlockIndividual& x, const SiColumn& col, int row,
+                   const Fixed& fixed)
+{
+    if (row >= b.first_row && row <= b.last_row) {
+        const int j = het_in_row(m, b, x, row);
+        if (j >= 0) return fixed(j);
+    }
+    return col.at(row);
+}
+
+// Log-odds of bit 1 against bit 0 from one chain whose SI at the free row is
+// v0 under bit 0 and v1 under bit 1: the nearest known SI on each side adds
+// its link to the bit it agrees with.
+template <class Fixed>
+double chain_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x,
+                  const SiColumn& col, int free_row, int v0, int v1, int selfing, const Fixed& fixed)
+{
+    double odds = 0.0;
+    for (int row = free_row - 1; row >= b.lower_row; --row) {
+        const int si = chain_value_at(m, b, x, col, row, fixed);
+        if (si == kUnknown) continue;
+        const double keep = links.get(row, free_row, selfing);
+        odds += (si == v1 ? keep : 0.0) - (si == v0 ? keep : 0.0);
+        break;
+    }
+    for (int row = free_row + 1; row <= b.upper_row; ++row) {
+        const int si = chain_value_at(m, b, x, col, row, fixed);
+        if (si == kUnknown) continue;
+        const double keep = links.get(free_row, row, selfing);
+        odds += (si == v1 ? keep : 0.0) - (si == v0 ? keep : 0.0);
+        break;
+    }
+    return odds;
+}
+
+// i's own chain on `side` (as weigh_own_side): the SI of each het locus
+// under its forced value, and of the free one under each bit.
+double own_side_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, int side,
+                     int free_bit)
+{
+    const int p = m.ph->families.parent[side][x.i - 1];
+    int v[kMaxBlockLoci][2];
+    for (int j = 0; j < x.h; ++j) {
+        const int k = x.het[j];
+        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
+        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
+        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
+        if (v0 == kUnknown) v0 = v1;
+        if (v1 == kUnknown) v1 = v0;
+        if (x.forced[j] >= 0) v0 = v1 = x.forced[j] ? v1 : v0;
+        v[j][0] = v0;
+        v[j][1] = v1;
+    }
+    const int v0 = v[free_bit][0], v1 = v[free_bit][1];
+    if (v0 == v1) return 0.0;
+    const auto fixed = [&v](int j) { return v[j][0]; };
+    return chain_odds(m, links, b, x, si_column(m, side, x.i), m.row(x.het[free_bit]), v0, v1,
+                      m.ph->families.selfing[x.i - 1], fixed);
+}
+
+// Offspring o's chain on `side` (as weigh_offspring_side): o's SI at a het
+// locus of i is which of i's two alleles it carries, XOR i's phase bit.
+double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, int o,
+                      int side, int free_bit)
+{
+    const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
+    const int a = alleles[x.het[free_bit]][o - 1];
+    if (a != x.lo[free_bit] && a != x.hi[free_bit]) return 0.0;
+    const int base = a == x.lo[free_bit] ? 0 : 1;
+    const auto fixed = [&](int j) {
+        const int c = alleles[x.het[j]][o - 1];
+        if (c != x.lo[j] && c != x.hi[j]) return static_cast<int>(kUnknown);
+        return (c == x.lo[j] ? 0 : 1) ^ x.forced[j];
+    };
+    return chain_odds(m, links, b, x, si_column(m, side, o), m.row(x.het[free_bit]), base, base ^ 1,
+                      m.ph->families.selfing[o - 1], fixed);
+}
+
+}  // namespace
+
+int draw_one_free_bit(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, double u)
+{
+    int free_bit = 0;
+    while (x.forced[free_bit] >= 0) ++free_bit;
+    const PhaseFamilies& f = m.ph->families;
+    double odds = x.allele[free_bit][1] - x.allele[free_bit][0];
+    for (int side = 0; side < 2; ++side)
+        if (f.weighed[side][x.i - 1]) odds += own_side_odds(m, links, b, x, side, free_bit);
+    for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
+        const int c = f.child[at], side = f.child_side[at];
+        if (f.weighed[side][c - 1]) odds += offspring_odds(m, links, b, x, c, side, free_bit);
+    }
+    // As draw_config over the two configurations of finite weight, the one
+    // with the free bit 0 first.
+    int config = 0;
+    for (int j = 0; j < x.h; ++j) config |= (x.forced[j] > 0) << j;
+    const double w0 = odds > 0.0 ? std::exp(-odds) : 1.0, w1 = odds > 0.0 ? 1.0 : std::exp(odds);
+    return w0 > 0.0 && w0 >= u * (w0 + w1) ? config : config | 1 << free_bit;
+}
+
+}  // namespace vsk::phase_block

@@ -1,0 +1,205 @@
+// Terms of the configuration weights of the block phase samplers: the
+// log-odds cache, the chain nodes, the per-bit and per-pair terms, the
+// individual being resampled and the walks of its SI chains and its
+// offspring's (block_weights.cpp), and the weights of an individual with
+// one free phase bit (block_one_bit.cpp).
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "core/markers/block_sampler.h"
+
+namespace vsk::phase_block {
+
+inline constexpr double kMinusInf = -std::numeric_limits<double>::infinity();
+
+// Phase bits of a block plus the two origin bits of a joined QTL row.
+inline constexpr int kMaxBits = kMaxConfigBits;
+
+inline double link_of(double r)
+{
+    r = std::max(1e-6, r);
+    return std::log(1.0 - r) - std::log(r);
+}
+
+// Log-odds of no change, log(1 - r) - log(r), between two rows near the
+// block, each computed on its first use inside the block (a stamp per entry
+// marks the block it was computed for).
+class LinkCache {
+public:
+    static constexpr int kSpan = 48;
+    static constexpr int kMargin = 12;
+
+    LinkCache() { std::memset(seen_, 0, sizeof seen_); }
+    void start(const Par& p, const PhaseBlock& b)
+    {
+        par_ = &p;
+        base_ = std::max(b.lower_row, b.first_row - kMargin);
+        size_ = std::clamp(std::min(b.upper_row, b.last_row + kMargin) - base_ + 1, 0, kSpan);
+        if (++stamp_ == 0) {
+            std::memset(seen_, 0, sizeof seen_);
+            stamp_ = 1;
+        }
+    }
+    // Rows a < b.
+    [[gnu::always_inline]] double get(int a, int b, int selfing)
+    {
+        const int u = a - base_, v = b - base_;
+        if (u < 0 || v >= size_) return link_of(row_recombination(*par_, a, b, selfing));
+        if (seen_[selfing][u][v] != stamp_) {
+            seen_[selfing][u][v] = stamp_;
+            value_[selfing][u][v] = link_of(row_recombination(*par_, a, b, selfing));
+        }
+        return value_[selfing][u][v];
+    }
+
+private:
+    const Par* par_ = nullptr;
+    int base_ = 0, size_ = 0;
+    unsigned stamp_ = 0;
+    unsigned seen_[2][kSpan][kSpan];
+    double value_[2][kSpan][kSpan];
+};
+
+// One known SI of a chain: base ^ (flip & phase bit `het`); het < 0 or
+// flip 0 for an SI that no configuration changes.
+struct Node {
+    int row;
+    int het;
+    int base;
+    int flip;
+    bool moves() const { return het >= 0 && flip != 0; }
+};
+
+// Terms of the configuration weights of one individual: per phase bit
+// (allele terms and chain pairs with one moving SI) and per pair of bits
+// (chain pairs with two moving SI, which agree when the bits' parity says so).
+class ConfigTerms {
+public:
+    void reset(int h)
+    {
+        h_ = h;
+        n_used_ = 0;
+        for (int j = 0; j < h; ++j) {
+            single_[j][0] = single_[j][1] = 0.0;
+            for (int l = 0; l < h; ++l) pair_used_[j][l] = 0;
+        }
+    }
+    void add_single(int j, int x, double v) { single_[j][x] += v; }
+    // Pair of consecutive known SI a, b of one chain (at least one moving):
+    // `keep` when they agree.
+    [[gnu::always_inline]] void link(const Node& a, const Node& b, double keep)
+    {
+        const int t = a.base ^ b.base;
+        if (!a.moves()) {
+            single_[b.het][t] += keep;
+        } else if (!b.moves()) {
+            single_[a.het][t] += keep;
+        } else {
+            const int j = std::min(a.het, b.het), l = std::max(a.het, b.het);
+            if (!pair_used_[j][l]) {
+                pair_used_[j][l] = 1;
+                pair_[j][l][0] = pair_[j][l][1] = 0.0;
+                used_[n_used_][0] = j;
+                used_[n_used_][1] = l;
+                ++n_used_;
+            }
+            pair_[j][l][t] += keep;
+        }
+    }
+    void expand(double* logw) const
+    {
+        for (int c = 0; c < (1 << h_); ++c) {
+            double w = 0.0;
+            for (int j = 0; j < h_; ++j) w += single_[j][(c >> j) & 1];
+            for (int u = 0; u < n_used_; ++u) {
+                const int j = used_[u][0], l = used_[u][1];
+                w += pair_[j][l][((c >> j) ^ (c >> l)) & 1];
+            }
+            logw[c] = w;
+        }
+    }
+
+private:
+    int h_ = 0, n_used_ = 0;
+    double single_[kMaxBits][2];
+    double pair_[kMaxBits][kMaxBits][2];
+    unsigned char pair_used_[kMaxBits][kMaxBits];
+    int used_[kMaxBits * kMaxBits][2];
+};
+
+// Adds the pair terms of one SI chain, node by node in row order.
+struct ChainWalk {
+    ConfigTerms& terms;
+    LinkCache& links;
+    int selfing;
+    Node prev{-1, -1, 0, 0};
+
+    [[gnu::always_inline]] void add(const Node& n)
+    {
+        if (prev.row >= 0 && (prev.moves() || n.moves())) terms.link(prev, n, links.get(prev.row, n.row, selfing));
+        prev = n;
+    }
+};
+
+// The individual being resampled in one block: its het loci, the two
+// alleles there (lo < hi), and the het index of each locus of the block.
+struct BlockIndividual {
+    int i = 0, h = 0;
+    int het[kMaxBlockLoci];
+    int lo[kMaxBlockLoci], hi[kMaxBlockLoci];
+    int het_at[kMaxBlockLoci];  // by locus offset in the block, -1 not het
+    // Founder-allele and contradiction terms per phase bit, and the bit a
+    // parent forces (the other order contradicts it; -1 free). A forced bit
+    // keeps its value in every configuration of finite weight, so the
+    // chains take it as fixed.
+    double allele[kMaxBlockLoci][2];
+    int forced[kMaxBlockLoci];
+    int free_bits = 0;
+};
+
+// Column of individual j in the SI table of `side`; rows are n apart.
+struct SiColumn {
+    const si_t* base;
+    std::size_t stride;
+    int at(int row) const { return base[static_cast<std::size_t>(row) * stride]; }
+};
+
+inline SiColumn si_column(const PhaseModel& m, int side, int j)
+{
+    return SiColumn{m.gpo[side]->data() + (j - 1), static_cast<std::size_t>(m.gpo[side]->cols())};
+}
+
+// Het index of the locus in `row` (-1: QTL row or homozygous locus).
+inline int het_in_row(const PhaseModel& m, const PhaseBlock& b, const BlockIndividual& x, int row)
+{
+    const int* r = m.par->lcs_rows[row];
+    return r[0] == kMarkerRow ? x.het_at[r[1] - b.first] : -1;
+}
+
+// SI by the rule (si_from_parent), 9 also for an allele the parent cannot
+// have given; inline here, as it runs for every chain node.
+inline int rule_si(int allele, int pp, int pm)
+{
+    if (allele == kMissingAllele || pp == kMissingAllele || pp == pm) return kUnknown;
+    return allele == pp ? 0 : allele == pm ? 1 : kUnknown;
+}
+
+// Founder-allele terms per phase bit and the bits a parent forces
+// (x.allele, x.forced, x.free_bits).
+void set_allele_terms(const PhaseModel& m, BlockIndividual& x);
+
+// Log-weights of the 2^h configurations of x's phase bits (with the two
+// origin bits of a joined QTL row when qtl_row >= 0).
+void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms, const PhaseBlock& b,
+                      const BlockIndividual& x, double* logw, int qtl_row = -1);
+
+// For x with exactly one free phase bit: the configuration drawn with
+// uniform u among the two of finite weight (the forced bits at their values,
+// the free bit 0 or 1), the same draw as draw_config over the full weights.
+int draw_one_free_bit(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, double u);
+
+}  // namespace vsk::phase_block

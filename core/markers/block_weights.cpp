@@ -1,0 +1,179 @@
+// Configuration weights of the block phase samplers: the walks of an
+// individual's SI chains and its offspring's next to a block, its
+// founder-allele terms and the bits its parents force.
+#include "core/markers/block_terms.h"
+
+namespace vsk::phase_block {
+
+namespace {
+
+void add_left_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
+{
+    for (int row = b.first_row - 1; row >= b.lower_row; --row) {
+        const int si = col.at(row);
+        if (si != kUnknown) {
+            w.add(Node{row, -1, si, 0});
+            return;
+        }
+    }
+}
+
+void add_right_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
+{
+    for (int row = b.last_row + 1; row <= b.upper_row; ++row) {
+        const int si = col.at(row);
+        if (si != kUnknown) {
+            w.add(Node{row, -1, si, 0});
+            return;
+        }
+    }
+}
+
+// i's own chain on `side`: at a het locus the allele on the side is lo for
+// phase bit 0 on side 0 (hi on side 1), and its SI follows from the parent.
+// A joined QTL row (qtl_row >= 0) carries i's origin on the side as bit
+// h + side. A chain without any moving SI adds the same to every
+// configuration and is not walked.
+void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side,
+                    int qtl_row)
+{
+    const int p = m.ph->families.parent[side][x.i - 1];
+    int v[kMaxBlockLoci][2];
+    bool moves = qtl_row >= 0;
+    for (int j = 0; j < x.h; ++j) {
+        const int k = x.het[j];
+        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
+        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
+        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
+        // An order that contradicts the parent has weight 0 (allele terms);
+        // it takes the other order's SI so the chain terms of the valid
+        // configurations stay whole.
+        if (v0 == kUnknown) v0 = v1;
+        if (v1 == kUnknown) v1 = v0;
+        if (x.forced[j] >= 0) v0 = v1 = x.forced[j] ? v1 : v0;
+        v[j][0] = v0;
+        v[j][1] = v1;
+        moves |= v0 != v1;
+    }
+    if (!moves) return;
+    const SiColumn col = si_column(m, side, x.i);
+    add_left_anchor(w, col, b);
+    for (int row = b.first_row; row <= b.last_row; ++row) {
+        if (row == qtl_row) {
+            w.add(Node{row, x.h + side, 0, 1});
+            continue;
+        }
+        const int j = het_in_row(m, b, x, row);
+        if (j < 0) {
+            const int si = col.at(row);
+            if (si != kUnknown) w.add(Node{row, -1, si, 0});
+            continue;
+        }
+        if (v[j][0] == kUnknown) continue;
+        w.add(Node{row, j, v[j][0], v[j][0] ^ v[j][1]});
+    }
+    add_right_anchor(w, col, b);
+}
+
+// Chain of offspring o on `side` (inherited from i): at i's het loci o's SI
+// is 0 when o carries the allele i has on side 0, which is lo for bit 0.
+// Not walked when o carries neither allele at any of them.
+void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int o,
+                          int side)
+{
+    const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
+    bool moves = false;
+    for (int j = 0; j < x.h && !moves; ++j) {
+        if (x.forced[j] >= 0) continue;
+        const int a = alleles[x.het[j]][o - 1];
+        moves = a == x.lo[j] || a == x.hi[j];
+    }
+    if (!moves) return;
+    const SiColumn col = si_column(m, side, o);
+    add_left_anchor(w, col, b);
+    for (int row = b.first_row; row <= b.last_row; ++row) {
+        const int j = het_in_row(m, b, x, row);
+        if (j < 0) {
+            const int si = col.at(row);
+            if (si != kUnknown) w.add(Node{row, -1, si, 0});
+            continue;
+        }
+        const int a = alleles[x.het[j]][o - 1];
+        if (a != x.lo[j] && a != x.hi[j]) continue;
+        const int base = a == x.lo[j] ? 0 : 1;
+        if (x.forced[j] >= 0) w.add(Node{row, -1, base ^ x.forced[j], 0});
+        else w.add(Node{row, j, base, 1});
+    }
+    add_right_anchor(w, col, b);
+}
+
+void weigh_own_alleles(ConfigTerms& terms, const BlockIndividual& x)
+{
+    for (int j = 0; j < x.h; ++j) {
+        terms.add_single(j, 0, x.allele[j][0]);
+        terms.add_single(j, 1, x.allele[j][1]);
+    }
+}
+
+}  // namespace
+
+// Founder-allele frequencies and contradictions with the parents, per het
+// locus and phase bit, and the bits a parent forces.
+void set_allele_terms(const PhaseModel& m, BlockIndividual& x)
+{
+    const PhaseFamilies& f = m.ph->families;
+    const int parent[2] = {f.parent[0][x.i - 1], f.parent[1][x.i - 1]};
+    x.free_bits = 0;
+    for (int j = 0; j < x.h; ++j) {
+        const int k = x.het[j], lo = x.lo[j], hi = x.hi[j];
+        const signed char* pat = m.ph->pat_allele[k];
+        const signed char* mat = m.ph->mat_allele[k];
+        // Phase bit 0 puts lo on side 0 and hi on side 1; bit 1 the reverse.
+        // A scored allele the parent does not carry contradicts it
+        // (si_from_parent); both alleles of a het locus are scored.
+        bool bad[2] = {false, false};
+        double term[2] = {0.0, 0.0};
+        for (int side = 0; side < 2; ++side) {
+            const int p = parent[side];
+            const int first = side == 0 ? lo : hi, second = side == 0 ? hi : lo;
+            if (p == 0 || pat[p - 1] == kMissingAllele) {
+                term[0] += founder_allele_logfreq((*m.loci)[k], first);
+                term[1] += founder_allele_logfreq((*m.loci)[k], second);
+                continue;
+            }
+            const int pp = pat[p - 1], pm = mat[p - 1];
+            bad[0] |= (first != pp) & (first != pm);
+            bad[1] |= (second != pp) & (second != pm);
+        }
+        // A genotype that contradicts its parents in both orders is left to
+        // the chains alone (the marker check reports such genotypes).
+        if (bad[0] && bad[1]) term[0] = term[1] = 0.0;
+        const bool forced = bad[0] != bad[1];
+        x.allele[j][0] = forced && bad[0] ? kMinusInf : term[0];
+        x.allele[j][1] = forced && bad[1] ? kMinusInf : term[1];
+        x.forced[j] = forced ? static_cast<int>(bad[0]) : -1;
+        x.free_bits += !forced;
+    }
+}
+
+void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms, const PhaseBlock& b,
+                      const BlockIndividual& x, double* logw, int qtl_row)
+{
+    terms.reset(qtl_row >= 0 ? x.h + 2 : x.h);
+    const PhaseFamilies& f = m.ph->families;
+    for (int side = 0; side < 2; ++side) {
+        if (!f.weighed[side][x.i - 1]) continue;
+        ChainWalk w{terms, links, f.selfing[x.i - 1]};
+        weigh_own_side(m, w, b, x, side, qtl_row);
+    }
+    for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
+        const int c = f.child[at], side = f.child_side[at];
+        if (!f.weighed[side][c - 1]) continue;
+        ChainWalk w{terms, links, f.selfing[c - 1]};
+        weigh_offspring_side(m, w, b, x, c, side);
+    }
+    weigh_own_alleles(terms, x);
+    terms.expand(logw);
+}
+
+}  // namespace vsk::phase_block
