@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "core/state/console.h"
+#include "core/state/startup.h"
 #include "core/voskara.h"
 #include "post/console.h"
 
@@ -101,19 +102,6 @@ void restore_base_file(const std::string& name) { write_file(name, base_text(nam
 
 const std::string& base_text(const std::string& name) { return base_files().at(name); }
 
-void reset_analysis_records()
-{
-    vsk::FreeGlobalVariables();
-    vsk::par = vsk::Par{};
-    vsk::obs.clear();
-    vsk::chr.clear();
-    vsk::mrkrlcs.clear();
-    vsk::FinalProg.clear();
-    vsk::FIBD.clear();
-    vsk::FIBDNRM.clear();
-    vsk::FIBDNRMi.clear();
-    vsk::PNTstring.clear();
-    vsk::PNTheld = 0;
-}
+void reset_analysis_records() { vsk::reset_shared_records(); }
 
 }  // namespace fuzz

@@ -131,4 +131,24 @@ void FreeGlobalVariables()
     run_workspace().reset();
 }
 
+void reset_shared_records()
+{
+    FreeGlobalVariables();
+    par = Par{};
+    obs.clear();
+    chr.clear();
+    mrkrlcs.clear();
+    FinalProg.clear();
+    FIBD.clear();
+    FIBDNRM.clear();
+    FIBDNRMi.clear();
+    PNTstring.clear();
+    PNTheld = 0;
+    project_parF = "voskara.par";
+    project_dirF.clear();
+    iseed = -123;
+    skipP = 1000;
+    REDprint = VARgroup = RJSdebug = MRKdebug = TIMnumrm = 0;
+}
+
 }  // namespace vsk

@@ -23,4 +23,9 @@ void allocate_bounds(const Par& p, Boundary& bounds);
 // The scalar settings of `par` are kept: the driver still reads them.
 void release_state(Par& p);
 
+// Returns every process-wide record, setting and flag to its start value,
+// as in a fresh process: what an embedding program (a test, the fuzzing
+// driver) runs between two analyses in one process.
+void reset_shared_records();
+
 }  // namespace vsk

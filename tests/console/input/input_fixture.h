@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/state/console.h"
+#include "core/state/startup.h"
 #include "core/voskara.h"
 #include "support/test_support.h"
 
@@ -27,21 +28,7 @@ protected:
         reset_records();
     }
 
-    static void reset_records()
-    {
-        vsk::par = vsk::Par{};
-        vsk::obs.clear();
-        vsk::chr.clear();
-        vsk::mrkrlcs.clear();
-        vsk::FinalProg.clear();
-        vsk::FIBD.clear();
-        vsk::FIBDNRM.clear();
-        vsk::FIBDNRMi.clear();
-        vsk::PNTstring.clear();
-        vsk::PNTheld = 0;
-        vsk::REDprint = 0;
-        vsk::project_dirF.clear();
-    }
+    static void reset_records() { vsk::reset_shared_records(); }
 
     // Traits: one entry per trait column (1 = analysed). Nuisance codes: one
     // per nuisance column, the same for every trait.
