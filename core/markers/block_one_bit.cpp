@@ -47,24 +47,12 @@ double chain_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, co
     return odds;
 }
 
-// i's own chain on `side` (as weigh_own_side): the SI of each het locus
-// under its forced value, and of the free one under each bit.
+// i's own chain on `side` (as weigh_own_side, SI from own_side_si).
 double own_side_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, int side,
                      int free_bit)
 {
-    const int p = m.ph->families.parent[side][x.i - 1];
     int v[kMaxBlockLoci][2];
-    for (int j = 0; j < x.h; ++j) {
-        const int k = x.het[j];
-        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
-        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
-        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
-        if (v0 == kUnknown) v0 = v1;
-        if (v1 == kUnknown) v1 = v0;
-        if (x.forced[j] >= 0) v0 = v1 = x.forced[j] ? v1 : v0;
-        v[j][0] = v0;
-        v[j][1] = v1;
-    }
+    own_side_si(m, x, side, v);
     const int v0 = v[free_bit][0], v1 = v[free_bit][1];
     if (v0 == v1) return 0.0;
     const auto fixed = [&v](int j) { return v[j][0]; };

@@ -188,6 +188,32 @@ inline int rule_si(int allele, int pp, int pm)
     return allele == pp ? 0 : allele == pm ? 1 : kUnknown;
 }
 
+// SI of i's own chain on `side` at each het locus of the block, under
+// phase bit 0 and 1 (v[j][bit]): the allele on the side is lo for bit 0 on
+// side 0 (hi on side 1), and its SI follows from the parent. A forced bit
+// gives its value under both. Returns true when some SI moves with a bit.
+inline bool own_side_si(const PhaseModel& m, const BlockIndividual& x, int side, int (*v)[2])
+{
+    const int p = m.ph->families.parent[side][x.i - 1];
+    bool moves = false;
+    for (int j = 0; j < x.h; ++j) {
+        const int k = x.het[j];
+        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
+        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
+        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
+        // An order that contradicts the parent has weight 0 (allele terms);
+        // it takes the other order's SI so the chain terms of the valid
+        // configurations stay whole.
+        if (v0 == kUnknown) v0 = v1;
+        if (v1 == kUnknown) v1 = v0;
+        if (x.forced[j] >= 0) v0 = v1 = x.forced[j] ? v1 : v0;
+        v[j][0] = v0;
+        v[j][1] = v1;
+        moves |= v0 != v1;
+    }
+    return moves;
+}
+
 // Founder-allele terms per phase bit and the bits a parent forces
 // (x.allele, x.forced, x.free_bits).
 void set_allele_terms(const PhaseModel& m, BlockIndividual& x);

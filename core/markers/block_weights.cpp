@@ -29,32 +29,15 @@ void add_right_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
     }
 }
 
-// i's own chain on `side`: at a het locus the allele on the side is lo for
-// phase bit 0 on side 0 (hi on side 1), and its SI follows from the parent.
-// A joined QTL row (qtl_row >= 0) carries i's origin on the side as bit
-// h + side. A chain without any moving SI adds the same to every
-// configuration and is not walked.
+// i's own chain on `side` (SI from own_side_si). A joined QTL row
+// (qtl_row >= 0) carries i's origin on the side as bit h + side. A chain
+// without any moving SI adds the same to every configuration and is not
+// walked.
 void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int side,
                     int qtl_row)
 {
-    const int p = m.ph->families.parent[side][x.i - 1];
     int v[kMaxBlockLoci][2];
-    bool moves = qtl_row >= 0;
-    for (int j = 0; j < x.h; ++j) {
-        const int k = x.het[j];
-        const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
-        int v0 = rule_si(side == 0 ? x.lo[j] : x.hi[j], pp, pm);
-        int v1 = rule_si(side == 0 ? x.hi[j] : x.lo[j], pp, pm);
-        // An order that contradicts the parent has weight 0 (allele terms);
-        // it takes the other order's SI so the chain terms of the valid
-        // configurations stay whole.
-        if (v0 == kUnknown) v0 = v1;
-        if (v1 == kUnknown) v1 = v0;
-        if (x.forced[j] >= 0) v0 = v1 = x.forced[j] ? v1 : v0;
-        v[j][0] = v0;
-        v[j][1] = v1;
-        moves |= v0 != v1;
-    }
+    const bool moves = own_side_si(m, x, side, v) || qtl_row >= 0;
     if (!moves) return;
     const SiColumn col = si_column(m, side, x.i);
     add_left_anchor(w, col, b);
