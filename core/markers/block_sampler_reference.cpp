@@ -237,21 +237,6 @@ void block_weights(const PhaseModel& m, const BlockLinks& links, int i, const Ph
     weigh_own_alleles(m, i, het, h, logw, n_config);
 }
 
-void reference_set_block_config(const PhaseModel& m, int i, const int* het, int h, int config)
-{
-    MarkerPhases& ph = *m.ph;
-    const Obs& o = m.ind(i);
-    for (int j = 0; j < h; ++j) {
-        const int k = het[j], x = (config >> j) & 1;
-        const int pat = allele_for(ph, k, i, 0, x), mat = allele_for(ph, k, i, 1, x);
-        ph.pat_allele[k][i - 1] = static_cast<signed char>(pat);
-        ph.mat_allele[k][i - 1] = static_cast<signed char>(mat);
-        set_si(m, k, i, false);
-        for (int c = o.pfP; c > 0; c = m.ind(c).pSb) set_si(m, k, c, false);
-        for (int c = o.mfP; c > 0; c = m.ind(c).mSb) set_si(m, k, c, false);
-    }
-}
-
 }  // namespace
 
 void reference_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
@@ -281,7 +266,7 @@ int reference_sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool 
             const int h = block_het_loci(m, i, b, het);
             if (h == 0) continue;
             block_weights(m, links, i, b, het, h, logw);
-            reference_set_block_config(m, i, het, h, draw_config(logw, 1 << h, rng.uniform()));
+            set_block_config(m, i, het, h, draw_config(logw, 1 << h, rng.uniform()));
         }
     }
     return start;
