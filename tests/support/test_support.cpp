@@ -58,6 +58,14 @@ RunResult run_command(const std::string& command_line)
     return result;
 }
 
+std::string shell_quoted(const std::string& text) { return "'" + text + "'"; }
+
+RunResult run_program_in(const std::filesystem::path& dir, const std::string& name, const std::string& args)
+{
+    return run_command("cd " + shell_quoted(dir.string()) + " && SOURCE_DATE_EPOCH=1 " + shell_quoted(program(name)) +
+                       " " + args);
+}
+
 CapturedStream::CapturedStream() : file_(std::tmpfile()) {}
 
 CapturedStream::~CapturedStream()

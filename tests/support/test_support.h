@@ -48,6 +48,13 @@ struct RunResult {
 // Runs a shell command line, capturing its output and exit code.
 RunResult run_command(const std::string& command_line);
 
+// `text` in single quotes for a shell command line.
+std::string shell_quoted(const std::string& text);
+
+// A built program run in directory `dir` with `args` (already quoted where
+// needed) and SOURCE_DATE_EPOCH set, so its outputs are reproducible.
+RunResult run_program_in(const std::filesystem::path& dir, const std::string& name, const std::string& args);
+
 // A temporary FILE* whose contents can be read back as text.
 class CapturedStream {
 public:

@@ -17,12 +17,12 @@ using testsupport::TempDir;
 const char* const kTemplates[] = {"voskara_templateIBD.par", "voskara_templateQTL.par", "voskara_templateIBD.dat",
                                   "voskara_templateQTL.dat", "voskara_template.map"};
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+using testsupport::shell_quoted;
 
 RunResult run_console(const std::string& arguments, const fs::path& cwd)
 {
-    return testsupport::run_command("cd " + quoted(cwd.string()) + " && " +
-                                    quoted(testsupport::program("voskara_console")) + " " + arguments);
+    return testsupport::run_command("cd " + shell_quoted(cwd.string()) + " && " +
+                                    shell_quoted(testsupport::program("voskara_console")) + " " + arguments);
 }
 
 int count_lines_starting(const std::string& text, const std::string& start)
@@ -53,7 +53,7 @@ void make_qtl_project(const fs::path& dir)
 TEST(CliDriver, EmptyDirectoryGetsTheTemplateProject)
 {
     TempDir dir;
-    RunResult result = run_console("-d " + quoted(dir.str()), dir.path());
+    RunResult result = run_console("-d " + shell_quoted(dir.str()), dir.path());
     EXPECT_EQ(result.exit_code, 1) << result.output;
     for (const char* name : kTemplates) EXPECT_TRUE(fs::exists(dir / name)) << name;
     EXPECT_TRUE(fs::exists(dir / "voskara.xml"));
@@ -132,7 +132,7 @@ TEST(CliDriver, MissingDirectory)
 {
     TempDir dir;
     const std::string missing = (dir / "missing").string();
-    RunResult result = run_console("-d " + quoted(missing), dir.path());
+    RunResult result = run_console("-d " + shell_quoted(missing), dir.path());
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_NE(result.output.find("Unable to locate the directory: " + missing + "\n"), std::string::npos)
         << result.output;

@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::RunResult;
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+using testsupport::shell_quoted;
 
 // The example project in `dir` with the given keyword values.
 void make_project(const fs::path& dir, const std::vector<std::pair<std::string, std::string>>& values)
@@ -40,7 +40,7 @@ void make_project(const fs::path& dir, const std::vector<std::pair<std::string, 
 
 RunResult run_program(const std::string& name, const fs::path& dir)
 {
-    return testsupport::run_command(quoted(testsupport::program(name)) + " -d " + quoted(dir.string()));
+    return testsupport::run_command(shell_quoted(testsupport::program(name)) + " -d " + shell_quoted(dir.string()));
 }
 
 int count(const std::string& text, const std::string& part)

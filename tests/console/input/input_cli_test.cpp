@@ -19,12 +19,12 @@ using testsupport::TempDir;
 
 const char* const kData = "voskaraQTL.dat";
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+using testsupport::shell_quoted;
 
 RunResult run_console(const fs::path& dir)
 {
-    return testsupport::run_command("cd " + quoted(dir.string()) + " && " +
-                                    quoted(testsupport::program("voskara_console")) + " -d " + quoted(dir.string()));
+    return testsupport::run_command("cd " + shell_quoted(dir.string()) + " && " +
+                                    shell_quoted(testsupport::program("voskara_console")) + " -d " + shell_quoted(dir.string()));
 }
 
 // The bundled example project with a short chain.

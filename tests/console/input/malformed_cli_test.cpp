@@ -56,7 +56,7 @@ const std::vector<MalformedCase> kCases = {
     {"template_message", "v", 1, "ERROR: data files not found (voskaraQTL.dat or CMvoskaraQTL.dat)"},
 };
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+using testsupport::shell_quoted;
 
 // The program on a project directory, stopped after two minutes at most (a
 // hang fails the case instead of the suite) and with its memory bounded (an
@@ -73,8 +73,8 @@ constexpr const char* kMemoryBound = " && ulimit -v 4000000";
 testsupport::RunResult run_program(char program, const fs::path& dir)
 {
     const std::string name = program == 'v' ? "voskara_console" : "ruvane_console";
-    return testsupport::run_command("cd " + quoted(dir.string()) + kMemoryBound + " && timeout 120 " +
-                                    quoted(testsupport::program(name)) + " -d " + quoted(dir.string()));
+    return testsupport::run_command("cd " + shell_quoted(dir.string()) + kMemoryBound + " && timeout 120 " +
+                                    shell_quoted(testsupport::program(name)) + " -d " + shell_quoted(dir.string()));
 }
 
 class MalformedCli : public ::testing::TestWithParam<MalformedCase> {};

@@ -13,14 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
-testsupport::RunResult run_in(const fs::path& dir, const std::string& program, const std::string& args)
-{
-    return testsupport::run_command("cd " + quoted(dir.string()) + " && SOURCE_DATE_EPOCH=1 " +
-                                    quoted(testsupport::program(program)) + " " + args);
-}
+using testsupport::run_program_in;
 
 struct Case {
     const char* preset;
@@ -38,9 +31,9 @@ void run_case(const Case& c)
                              " --param maximFPM=3 --param priorFPM=1 --param writeGTP=all --param VARgroup=1" +
                              " --param length=" + std::to_string(c.length) + " --param thinning=" +
                              std::to_string(c.thinning);
-    const auto sim = run_in(dir.path(), "voskara_simulate", args);
+    const auto sim = run_program_in(dir.path(), "voskara_simulate", args);
     ASSERT_EQ(sim.exit_code, 0) << sim.output;
-    const auto run = run_in(dir.path(), "voskara_console", "-d proj");
+    const auto run = run_program_in(dir.path(), "voskara_console", "-d proj");
     ASSERT_EQ(run.exit_code, 0) << c.preset << "\n" << run.output;
     const fs::path proj = dir.path() / "proj";
     for (const char* f : {"ifpm.out", "gfpm.out", "cohfpm.out"}) EXPECT_TRUE(fs::exists(proj / f)) << f;

@@ -15,14 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
-testsupport::RunResult run_in(const fs::path& dir, const std::string& program, const std::string& args)
-{
-    return testsupport::run_command("cd " + quoted(dir.string()) + " && SOURCE_DATE_EPOCH=1 " +
-                                    quoted(testsupport::program(program)) + " " + args);
-}
+using testsupport::run_program_in;
 
 // The numbers of every sample row of genpar.out (comment lines skipped).
 std::vector<std::vector<double>> sample_rows(const fs::path& file)
@@ -51,10 +44,10 @@ Analysis analyse(const TempDir& dir, const std::string& name, const std::string&
     const std::string args = "--preset " + preset + " --out " + name + " --seed 3 --param indicQTL=0" +
                              " --param indicTIM=1 --param TIMnumrm=" + std::to_string(timnumrm) +
                              " --param length=300 --param thinning=10" + extra;
-    const auto sim = run_in(dir.path(), "voskara_simulate", args);
+    const auto sim = run_program_in(dir.path(), "voskara_simulate", args);
     EXPECT_EQ(sim.exit_code, 0) << sim.output;
     Analysis run;
-    run.console = run_in(dir.path(), "voskara_console", "-d " + name);
+    run.console = run_program_in(dir.path(), "voskara_console", "-d " + name);
     run.genpar = sample_rows(dir.path() / name / "genpar.out");
     return run;
 }

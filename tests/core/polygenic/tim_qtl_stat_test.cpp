@@ -13,14 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
-testsupport::RunResult run_in(const fs::path& dir, const std::string& program, const std::string& args)
-{
-    return testsupport::run_command("cd " + quoted(dir.string()) + " && SOURCE_DATE_EPOCH=1 " +
-                                    quoted(testsupport::program(program)) + " " + args);
-}
+using testsupport::run_program_in;
 
 // First value of the row `label` of the genome table of the number of QTL.
 double genome_row_first(const std::string& out, const std::string& label)
@@ -41,12 +34,12 @@ double genome_row_first(const std::string& out, const std::string& label)
 TEST(TimQtlStat, PolygenicBackgroundWithoutQtlKeepsMassAtNoQtl)
 {
     TempDir dir;
-    const auto sim = run_in(dir.path(), "voskara_simulate",
+    const auto sim = run_program_in(dir.path(), "voskara_simulate",
                             "--preset fruit-tree --out proj --seed 2 --qtl none --polygenic-share 0.5 "
                             "--param indicQTL=1 --param indicTIM=1 --param TIMnumrm=1 --param maximQTL=5 "
                             "--param priorQTL=1 --param length=600 --param thinning=5");
     ASSERT_EQ(sim.exit_code, 0) << sim.output;
-    const auto run = run_in(dir.path(), "voskara_console", "-d proj");
+    const auto run = run_program_in(dir.path(), "voskara_console", "-d proj");
     ASSERT_EQ(run.exit_code, 0) << run.output;
     const double prior = genome_row_first(run.output, "prior");
     const double posterior = genome_row_first(run.output, "posterior");

@@ -14,18 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
-testsupport::RunResult run_in(const fs::path& dir, const std::string& program, const std::string& args)
-{
-    return testsupport::run_command("cd " + quoted(dir.string()) + " && SOURCE_DATE_EPOCH=1 " +
-                                    quoted(testsupport::program(program)) + " " + args);
-}
+using testsupport::run_program_in;
 
 void make_project(const fs::path& dir)
 {
-    const auto sim = run_in(dir, "voskara_simulate",
+    const auto sim = run_program_in(dir, "voskara_simulate",
                             "--preset f2-small --out proj --seed 5 --param length=400 --param thinning=4 "
                             "--param FormatMCMC=1");
     ASSERT_EQ(sim.exit_code, 0) << sim.output;
@@ -36,8 +29,8 @@ TEST(QtlEndToEnd, SameSeedSameSamplesAndTheAcceptanceReport)
     TempDir a, b;
     make_project(a.path());
     make_project(b.path());
-    const auto ra = run_in(a.path(), "voskara_console", "-d proj");
-    const auto rb = run_in(b.path(), "voskara_console", "-d proj");
+    const auto ra = run_program_in(a.path(), "voskara_console", "-d proj");
+    const auto rb = run_program_in(b.path(), "voskara_console", "-d proj");
     ASSERT_EQ(ra.exit_code, 0) << ra.output;
     ASSERT_EQ(rb.exit_code, 0) << rb.output;
     const std::string iqtl = testsupport::read_file(a / "proj" / "iqtl.out");

@@ -15,14 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
-testsupport::RunResult run_in(const fs::path& dir, const std::string& program, const std::string& args)
-{
-    return testsupport::run_command("cd " + quoted(dir.string()) + " && SOURCE_DATE_EPOCH=1 " +
-                                    quoted(testsupport::program(program)) + " " + args);
-}
+using testsupport::run_program_in;
 
 std::vector<std::string> words(const std::string& line)
 {
@@ -35,14 +28,14 @@ std::vector<std::string> words(const std::string& line)
 TEST(QtlPhaseCli, PhaseSamplesOfAnOutbredRunBecomeQtlHaplotypes)
 {
     TempDir dir;
-    const auto sim = run_in(dir.path(), "voskara_simulate",
+    const auto sim = run_program_in(dir.path(), "voskara_simulate",
                             "--design outbred --out proj --seed 3 --founders 4 --generations 2 --offspring 8 "
                             "--intermediate-offspring 4 --parents-kept 2 --families 2 --chromosomes 60 --markers 6 "
                             "--qtl none --qtl chr=1,pos=25,share=0.5,freq=0.5 --length 1000 --thinning 5 "
                             "--param ess=0 --param writeGTP=12 --param FormatMCMC=1 --param maximQTL=2 --param seed=37");
     ASSERT_EQ(sim.exit_code, 0) << sim.output;
     const fs::path proj = dir / "proj";
-    const auto run = run_in(proj, "voskara_console", "");
+    const auto run = run_program_in(proj, "voskara_console", "");
     ASSERT_EQ(run.exit_code, 0) << run.output;
 
     // Every row: iteration, individual ordinal among the 12 written, QTL
@@ -64,7 +57,7 @@ TEST(QtlPhaseCli, PhaseSamplesOfAnOutbredRunBecomeQtlHaplotypes)
     ASSERT_GT(rows, 0);
 
     testsupport::write_file(proj / "PhQRegions.inp", "100.0 100.6\n");
-    const auto post = run_in(proj, "ruvane_console", "--no-report");
+    const auto post = run_program_in(proj, "ruvane_console", "--no-report");
     ASSERT_EQ(post.exit_code, 0) << post.output;
     EXPECT_NE(post.output.find("CALCULATION OF QTL HAPLOTYPES"), std::string::npos);
     std::istringstream csv(testsupport::read_file(proj / "Qhaplotypes.csv"));

@@ -172,18 +172,18 @@ void additive_estimate(const Posterior& post, const TrueQtl& q, int t, bool domi
     sd = n > 1 ? std::sqrt(std::max(0.0, s2 / n - mean * mean)) : 0.0;
 }
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+using testsupport::shell_quoted;
 
 void check_recovery(const Case& c, int traits, bool dominance)
 {
     TempDir tmp;
     const std::string common = " --param thinning=2 --param FormatMCMC=1 --param ess=0 ";
-    const auto sim = testsupport::run_command("cd " + quoted(tmp.str()) + " && " + quoted(testsupport::program("voskara_simulate")) +
+    const auto sim = testsupport::run_command("cd " + shell_quoted(tmp.str()) + " && " + shell_quoted(testsupport::program("voskara_simulate")) +
                                               " --preset " + c.preset + " --out proj --seed " + std::to_string(c.seed) +
                                               common + c.settings);
     ASSERT_EQ(sim.exit_code, 0) << sim.output;
-    const auto run = testsupport::run_command("cd " + quoted(tmp.str()) + " && SOURCE_DATE_EPOCH=1 " +
-                                              quoted(testsupport::program("voskara_console")) + " -d proj");
+    const auto run = testsupport::run_command("cd " + shell_quoted(tmp.str()) + " && SOURCE_DATE_EPOCH=1 " +
+                                              shell_quoted(testsupport::program("voskara_console")) + " -d proj");
     ASSERT_EQ(run.exit_code, 0) << run.output;
     const fs::path dir = tmp / "proj";
     const std::vector<TrueQtl> truth = read_truth(dir / "truth.json");
