@@ -86,17 +86,17 @@ void shift_identical_groups(const Par& p, TimDominance& dom, Phe& ph, Rng& r)
     }
 }
 
-double dominance_quadratic(const TimDominance& dom, const Phe& ph)
+double dominance_quadratic(TimDominance& dom, const Phe& ph)
 {
     const int m = static_cast<int>(dom.carriers.size());
-    std::vector<double> d(static_cast<std::size_t>(m));
-    for (int a = 0; a < m; ++a) d[a] = ph.timdom[dom.carriers[a]][0];
+    gather_effects(dom, ph);
+    const double* d = dom.value.data();
     double sum = 0.0;
-    for (int a = 0; a < m; ++a) sum += d[a] * dense_dot(dom.precision[a], d.data(), 0, m);
+    for (int a = 0; a < m; ++a) sum += d[a] * dense_dot(dom.precision[a], d, 0, m);
     return sum;
 }
 
-void sample_tim_dominance_variance(Par& p, const TimDominance& dom, const Phe& ph, Rng& r)
+void sample_tim_dominance_variance(Par& p, TimDominance& dom, const Phe& ph, Rng& r)
 {
     const int m = static_cast<int>(dom.carriers.size());
     if (!dom.active || m < kMinCarriers) return;

@@ -75,12 +75,12 @@ void sample_tim_dominance(const Par& p, TimDominance& dom, Phe& ph, Rng& r);
 // D* ties together, which single-site draws move only slowly.
 void shift_identical_groups(const Par& p, TimDominance& dom, Phe& ph, Rng& r);
 
-// d' (D + ridge I)^-1 d over the carriers.
-double dominance_quadratic(const TimDominance& dom, const Phe& ph);
+// d' (D + ridge I)^-1 d over the carriers (gathered into dom.value).
+double dominance_quadratic(TimDominance& dom, const Phe& ph);
 
 // Draws sigma_d^2 from its full conditional (scaled inverse chi-square
 // with as many degrees of freedom as carriers less two), bounded by twice
 // the phenotypic variance; nothing for fewer than 20 carriers.
-void sample_tim_dominance_variance(Par& p, const TimDominance& dom, const Phe& ph, Rng& r);
+void sample_tim_dominance_variance(Par& p, TimDominance& dom, const Phe& ph, Rng& r);
 
 }  // namespace vsk
