@@ -125,6 +125,10 @@ Parts run_sweeps(int sweeps)
     const std::vector<vsk::NuisanceStep> nuisance = vsk::nuisance_steps(p.indiN, p.n_nuis, p.n_traits);
     Parts parts;
     p.length = sweeps + 2;  // no sweep below is the last one
+    // The traces are sized first, so that the count holds the steps' own
+    // allocations only.
+    for (std::vector<double>* trace : {&parts.n_qtl, &parts.var_res, &parts.var_qtl})
+        trace->reserve(static_cast<std::size_t>(sweeps));
     const long before = bench::allocations();
     for (p.cur_sweep = 0; p.cur_sweep < sweeps; ++p.cur_sweep) {
         if (p.cur_sweep == 1) parts.allocations = bench::allocations();  // the first sweep sizes the scratch
