@@ -263,6 +263,7 @@ int rjs_birth(QtlModel& m);
 int rjs_death(QtlModel& m);
 int long_range_update(QtlModel& m, int s, int mode);
 int rev_jump(QtlModel& m, int kind);
+int short_range_prior_draw(QtlModel& m, int s);  // "ShRange" of the prior-draw path
 void draw_prior_effects(QtlModel& m, Gene& g, double scale, const char* where);
 void prune_monomorphic(QtlModel& m);
 void new_qtl_proposal(QtlModel& m, int s, int mode);

@@ -1,7 +1,8 @@
 // Births and deaths with the new QTL's effects drawn from their prior (the
 // bounded-uniform and Wishart-scaled effect priors): the proposal density of
 // the effects equals their prior density, so the ratio is the likelihood
-// ratio times the truncated Poisson prior ratio priorQTL / (k + 1).
+// ratio times the truncated Poisson prior ratio priorQTL / (k + 1). The
+// path's "ShRange" keeps the effects and redraws the rest of the QTL.
 #include <cmath>
 
 #include "core/numeric/linalg.h"
@@ -13,6 +14,8 @@ namespace vsk {
 namespace {
 
 constexpr int kBirth = 0;
+constexpr int kShRangeCounters = 12;
+constexpr int kRandomWalk = 1;
 
 // Log-likelihood of every phenotyped individual's residual shifted by
 // sign x the slot's values.
@@ -107,6 +110,31 @@ int rev_jump(QtlModel& m, int kind)
     if (!m.fpm) rebuild_locus_order(m);
     gene_count(m) = k - 1;
     return kAccepted;
+}
+
+// "ShRange" on the prior-draw path: a random-walk position with new
+// frequencies, founder states and origins drawn as for a birth, the effects
+// kept. The integrated-out update of the other path would weigh the effects
+// under its normal prior and redraw every effect and the means from it,
+// which is not this path's posterior. Frequencies, states and origins come
+// from their prior given the markers and the walk is symmetric, so the ratio
+// is the location weight ratio times the likelihood ratio.
+int short_range_prior_draw(QtlModel& m, int s)
+{
+    Gene& g = m.gene[static_cast<std::size_t>(s)];
+    if (g.status != 1) return kNotAttempted;
+    apply_slot_values(m, g, -1);
+    const double l_old = log_interval_weight(m, g) + loglik_shifted(m, g, -1);
+    save_slot(m, s);
+    const int old_interval = g.interval;
+    new_qtl_proposal(m, s, kRandomWalk);
+    const bool other = g.interval != old_interval;
+    const double l_new = log_interval_weight(m, g) + loglik_shifted(m, g, -1);
+    const bool accept = mh_accept(m.rng, l_new - l_old);
+    if (!accept) restore_slot(m, s);
+    apply_slot_values(m, g, +1);
+    count_position_move(m.acc_pos + kShRangeCounters, accept, other);
+    return accept ? kAccepted : kRejected;
 }
 
 }  // namespace vsk

@@ -111,7 +111,8 @@ void update_sweep(QtlModel& m)
             plink ? sample_cluster_frequencies(m, s) : sample_allele_frequencies(m, s);
     }
     for (int s = 0; s < p.maximQTL; ++s)
-        if (m.gene[static_cast<std::size_t>(s)].status == 1) long_range_update(m, s, 1);
+        if (m.gene[static_cast<std::size_t>(s)].status == 1)
+            m.w.marginal ? long_range_update(m, s, 1) : short_range_prior_draw(m, s);
     if (m.w.marginal && p.n_phenotyped > 0 && p.nqtl > 0) long_range_update(m, kUpdateSlot, 0);
     const int genes = p.nqtl + p.nfpm;
     if (genes > p.n_traits + 2) {
