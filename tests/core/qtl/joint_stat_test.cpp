@@ -31,27 +31,84 @@ std::vector<double> truncated_poisson(double lambda, int max)
     return p;
 }
 
-// Phenotypes drawn from the model at the current state; residuals follow.
+// Phenotypes drawn from the model at the current state (independent unit
+// residuals per trait); residuals follow.
 void draw_phenotypes(qtl_test::Project& pr, std::mt19937& gen)
 {
     std::normal_distribution<double> noise(0.0, 1.0);
-    for (int c = 0; c < pr.p.n_individuals; ++c) {
-        double fit = pr.p.nuis_effects[0][0];
-        for (const vsk::Gene& g : pr.gene)
-            if (g.status != 0) fit += g.gval[g.gtp[static_cast<std::size_t>(c)]][0];
-        const double e = noise(gen);
-        pr.phe.Y[c][0] = fit + e;
-        pr.phe.residual[c][0] = e;
+    for (int c = 0; c < pr.p.n_individuals; ++c)
+        for (int t = 0; t < pr.p.n_traits; ++t) {
+            double fit = pr.p.nuis_effects[0][t];
+            for (const vsk::Gene& g : pr.gene)
+                if (g.status != 0) fit += g.gval[g.gtp[static_cast<std::size_t>(c)]][t];
+            const double e = noise(gen);
+            pr.phe.Y[c][t] = fit + e;
+            pr.phe.residual[c][t] = e;
+        }
+}
+
+struct JointCase {
+    int addGENE = 5, domGENE = 0, traits = 1;
+    bool outbred_pedigree = false;  // three generations, marker indicators known
+};
+
+// Founders 1..8, 12 offspring of founder pairs, 8 grandchildren of pairs of
+// those offspring.
+std::vector<std::pair<int, int>> three_generations()
+{
+    auto parents = qtl_test::founder_pairs(8, 12);
+    for (int k = 0; k < 8; ++k) parents.push_back({9 + (2 * k) % 12, 9 + (2 * k + 1) % 12});
+    return parents;
+}
+
+void set_traits(qtl_test::Project& P, int traits)
+{
+    vsk::Par& p = P.p;
+    p.n_traits = traits;
+    P.phe.assign(p.n_individuals, traits);
+    p.res_prec.assign(traits, traits, 0.0);
+    p.res_cov.assign(traits, traits, 0.0);
+    p.varPOA.assign(traits, traits, 0.0);
+    p.varPOD.assign(traits, traits, 0.0);
+    p.qtl_cov.assign(traits, traits, 0.0);
+    p.nuis_effects.assign(1, traits, 0.0);
+    for (int t = 0; t < traits; ++t) {
+        p.res_prec[t][t] = p.res_cov[t][t] = 1.0;
+        p.varPOA[t][t] = p.varPOD[t][t] = 0.3;
+    }
+    p.res_logdet = 0.0;
+    p.pheno_var.assign(static_cast<std::size_t>(traits), 1.0);
+    p.mean_prior_mean.assign(static_cast<std::size_t>(traits), 0.0);
+    p.mean_prior_var.assign(static_cast<std::size_t>(traits), 1.0);
+    P.b.gene_lower.assign(static_cast<std::size_t>(traits), -2.0);
+    P.b.gene_upper.assign(static_cast<std::size_t>(traits), 2.0);
+}
+
+// Random known indicators at every marker row for every non-founder.
+void set_marker_indicators(qtl_test::Project& P, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    vsk::QtlModel& m = P.model();
+    for (std::size_t k = 0; k < P.mrk.size(); ++k) {
+        const int row = m.w.marker_row[k];
+        for (int c = 0; c < P.p.n_individuals; ++c) {
+            if (P.o[static_cast<std::size_t>(c)].fat == 0) continue;
+            P.gpo0[row][c] = static_cast<signed char>(gen() & 1U);
+            P.gpo1[row][c] = static_cast<signed char>(gen() & 1U);
+        }
     }
 }
 
-void check_joint(int addGENE, unsigned seed, bool uniform_effects)
+void check_joint(const JointCase& jc, unsigned seed, bool uniform_effects)
 {
-    auto pr = qtl_test::make_project(8, qtl_test::founder_pairs(8, 12));
+    auto pr = qtl_test::make_project(8, jc.outbred_pedigree ? three_generations() : qtl_test::founder_pairs(8, 12));
     qtl_test::Project& P = *pr;
-    for (int c = 0; c < P.p.n_individuals; ++c) P.phe.phenotype[c][0] = 1;
+    set_traits(P, jc.traits);
+    for (int c = 0; c < P.p.n_individuals; ++c)
+        for (int t = 0; t < jc.traits; ++t) P.phe.phenotype[c][t] = 1;
     P.p.n_phenotyped = P.p.n_individuals;
-    P.p.addGENE = addGENE;
+    P.p.addGENE = jc.addGENE;
+    P.p.domGENE = jc.domGENE;
     P.p.nqtl = 1;
     P.rng.seed(seed);
     std::mt19937 gen(seed);
@@ -60,6 +117,15 @@ void check_joint(int addGENE, unsigned seed, bool uniform_effects)
     vsk::set_console_stream(sink);
     draw_phenotypes(P, gen);
     vsk::sample_qtl(m, 0);
+    if (jc.outbred_pedigree) {
+        set_marker_indicators(P, seed);
+        for (int s = 0; s < P.p.maximQTL; ++s)
+            if (P.gene[static_cast<std::size_t>(s)].status == 1) {
+                vsk::apply_slot_values(m, P.gene[static_cast<std::size_t>(s)], -1);
+                vsk::sample_allele_origin(m, s, false);
+                vsk::apply_slot_values(m, P.gene[static_cast<std::size_t>(s)], +1);
+            }
+    }
     draw_phenotypes(P, gen);
     std::vector<double> counts(static_cast<std::size_t>(P.p.maximQTL) + 1, 0.0);
     double effects = 0.0, effect_sum = 0.0;
@@ -90,7 +156,10 @@ void check_joint(int addGENE, unsigned seed, bool uniform_effects)
     }
 }
 
-TEST(QtlJointStat, MarginalPathKeepsThePriorWithPhenotypes) { check_joint(5, 31, false); }
-TEST(QtlJointStat, PriorDrawPathKeepsThePriorWithPhenotypes) { check_joint(1, 32, true); }
+TEST(QtlJointStat, MarginalPathKeepsThePriorWithPhenotypes) { check_joint({5, 0, 1, false}, 31, false); }
+TEST(QtlJointStat, PriorDrawPathKeepsThePriorWithPhenotypes) { check_joint({1, 0, 1, false}, 32, true); }
+// Two traits, dominance, three generations with informative markers: the
+// setting of the outbred designs.
+TEST(QtlJointStat, MarginalPathKeepsThePriorOnAnOutbredPedigree) { check_joint({5, 5, 2, true}, 33, false); }
 
 }  // namespace
