@@ -4,7 +4,8 @@
 // leaves the joint law of state and data invariant, so the number of QTL
 // must follow its prior although every birth, death and long-range update
 // weighs real phenotypes: a move whose ratio is wrong shows up as a shifted
-// count. On the prior-draw path the additive effects (uniform between the
+// count, and the positions must follow the location prior. On the
+// prior-draw path the additive effects (uniform between the
 // bounds -2 and 2, folded to a positive first trait by the flip) must also
 // keep their prior, mean 1.
 #include <gtest/gtest.h>
@@ -129,6 +130,7 @@ void check_joint(const JointCase& jc, unsigned seed, bool uniform_effects)
     draw_phenotypes(P, gen);
     std::vector<double> counts(static_cast<std::size_t>(P.p.maximQTL) + 1, 0.0);
     double effects = 0.0, effect_sum = 0.0;
+    std::vector<double> intervals(P.mrk.size(), 0.0);
     const int sweeps = 40000, burn = 1000;
     for (int s = 0; s < sweeps; ++s) {
         P.p.cur_sweep = s;
@@ -138,6 +140,7 @@ void check_joint(const JointCase& jc, unsigned seed, bool uniform_effects)
         counts[static_cast<std::size_t>(P.p.nqtl)] += 1.0;
         for (const vsk::Gene& g : P.gene)
             if (g.status == 1) {
+                intervals[static_cast<std::size_t>(g.interval - 1)] += 1.0;
                 effects += 1.0;
                 effect_sum += g.eff[vsk::kAddRow][0];
             }
@@ -149,6 +152,18 @@ void check_joint(const JointCase& jc, unsigned seed, bool uniform_effects)
     for (std::size_t k = 0; k < prob.size(); ++k) {
         const double se = std::sqrt(prob[k] * (1 - prob[k]) / (n / 20.0));
         EXPECT_NEAR(counts[k] / n, prob[k], 5 * se + 1e-3) << "number " << k;
+    }
+    std::vector<double> prior(P.mrk.size(), 0.0);
+    double mass = 0.0;
+    for (std::size_t j = 0; j + 1 < P.mrk.size(); ++j)
+        if (P.mrk[j].chrom == P.mrk[j + 1].chrom) {
+            prior[j] = P.mrk[j].prior_weight * (P.mrk[j + 1].position - P.mrk[j].position);
+            mass += prior[j];
+        }
+    for (std::size_t j = 0; j < prior.size(); ++j) {
+        const double q = prior[j] / mass;
+        const double se = std::sqrt(q * (1 - q) / (effects / 20.0));
+        EXPECT_NEAR(intervals[j] / effects, q, 5 * se + 1e-3) << "interval " << j;
     }
     if (uniform_effects) {
         const double se = (2.0 / std::sqrt(12.0)) / std::sqrt(effects / 20.0);
