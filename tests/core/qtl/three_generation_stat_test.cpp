@@ -1,4 +1,5 @@
-// QTL steps with phenotypes over three generations against enumeration:
+// QTL steps with phenotypes over three generations against enumeration (the
+// origin step, the founder genotype step, "LocGtp" and the update order):
 // founders 1..4, 5 = (1, 2), 6 = (3, 4), 7 and 8 = (5, 6), all non-founders
 // phenotyped, every marker indicator of group 0 known, founder alleles and
 // effects fixed. An origin of 5 or 6 changes the alleles of 7 and 8 as well,
@@ -174,6 +175,47 @@ TEST(QtlThreeGenerationStat, OriginSweepsFollowTheEnumeratedConditional)
     for (int k = 0; k < kSweeps; ++k) {
         vsk::sample_allele_origin(f.m(), s, true);
         counts[static_cast<std::size_t>(config_of(*f.g))] += 1.0;
+    }
+    expect_frequencies(counts, kSweeps, p, 0.25);
+    EXPECT_LT(qtl_test::max_residual_error(*f.pr), 1e-12);
+}
+
+// The founder genotype step with the origins held: the eight founder allele
+// states follow their prior (state 0 with the base family's frequency)
+// times the likelihood of every non-founder, descendants included.
+TEST(QtlThreeGenerationStat, FounderStepFollowsTheEnumeratedConditional)
+{
+    Fixture f = build(kStrong, 0.23, 8);
+    vsk::Gene& g = *f.g;
+    const int s = static_cast<int>(f.g - f.pr->gene.data());
+    constexpr double kFreq0 = 0.3;
+    g.freq[0][0] = kFreq0;
+    g.freq[0][1] = 1.0 - kFreq0;
+    int k[4];
+    for (int c = 4; c < 8; ++c) k[c - 4] = 2 * g.gpori[0][c] + g.gpori[1][c];
+    std::vector<double> p(kConfigs, 0.0), counts(kConfigs, 0.0);
+    double total = 0.0;
+    for (int cell = 0; cell < kConfigs; ++cell) {
+        int a[8];
+        double prior = 1.0;
+        for (int l = 0; l < 8; ++l) {
+            a[l] = (cell >> (7 - l)) & 1;
+            prior *= a[l] == 0 ? kFreq0 : 1.0 - kFreq0;
+        }
+        const int a5[2] = {a[k[0] / 2], a[2 + k[0] % 2]};
+        const int a6[2] = {a[4 + k[1] / 2], a[6 + k[1] % 2]};
+        const int code[4] = {2 * a5[0] + a5[1], 2 * a6[0] + a6[1], 2 * a5[k[2] / 2] + a6[k[2] % 2], 2 * a5[k[3] / 2] + a6[k[3] % 2]};
+        double l = 0.0;
+        for (int i = 0; i < 4; ++i) l += loglik(kStrong, kY[static_cast<std::size_t>(i)], code[i]);
+        p[static_cast<std::size_t>(cell)] = prior * std::exp(l);
+        total += p[static_cast<std::size_t>(cell)];
+    }
+    for (double& v : p) v /= total;
+    for (int d = 0; d < kSweeps; ++d) {
+        vsk::sample_founder_genotypes(f.m(), s);
+        int cell = 0;
+        for (int l = 0; l < 8; ++l) cell = 2 * cell + g.alstate[static_cast<std::size_t>(l)];
+        counts[static_cast<std::size_t>(cell)] += 1.0;
     }
     expect_frequencies(counts, kSweeps, p, 0.25);
     EXPECT_LT(qtl_test::max_residual_error(*f.pr), 1e-12);
