@@ -67,12 +67,23 @@ void draw_kind(QtlModel& m, Gene& g, int s, int kind)
         cprint(" cycle %d", p.cur_sweep + 1);
     }
     for (int t = 0; t < T; ++t) z[static_cast<std::size_t>(t)] = m.rng.normal();
-    for (int t = 0; t < T; ++t) {
+    // In place from the last trait down: trait t reads z[0..t] only.
+    for (int t = T - 1; t >= 0; --t) {
         double v = mean[static_cast<std::size_t>(t)];
         for (int u = 0; u <= t; ++u) v += L[t][u] * z[static_cast<std::size_t>(u)];
-        if (setting == 1 && (v < m.b.gene_lower[static_cast<std::size_t>(t)] || v > m.b.gene_upper[static_cast<std::size_t>(t)])) continue;
-        g.eff[kind][t] = v;
+        z[static_cast<std::size_t>(t)] = v;
     }
+    // Bounded-uniform prior: the full conditional is the normal cut to the
+    // bounds. A draw of the whole vector inside them is kept, any other
+    // leaves the old vector (an independence step whose ratio is 1 inside
+    // and 0 outside); keeping the traits inside alone would not leave the
+    // cut law invariant when the traits' residuals are correlated.
+    if (setting == 1)
+        for (int t = 0; t < T; ++t)
+            if (z[static_cast<std::size_t>(t)] < m.b.gene_lower[static_cast<std::size_t>(t)] ||
+                z[static_cast<std::size_t>(t)] > m.b.gene_upper[static_cast<std::size_t>(t)])
+                return;
+    for (int t = 0; t < T; ++t) g.eff[kind][t] = z[static_cast<std::size_t>(t)];
 }
 
 }  // namespace
