@@ -7,7 +7,9 @@
 // count, and the positions must follow the location prior. On the
 // prior-draw path the additive effects (uniform between the
 // bounds -2 and 2, folded to a positive first trait by the flip) must also
-// keep their prior, mean 1.
+// keep their prior, mean 1; on the marginal path the additive effect
+// variance of trait 1 must keep its prior, 2 P x with x ~ Beta(2, 10) and
+// the phenotypic variance P = 1 (mean 1/3, SD 0.207).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -129,7 +131,7 @@ void check_joint(const JointCase& jc, unsigned seed, bool uniform_effects)
     }
     draw_phenotypes(P, gen);
     std::vector<double> counts(static_cast<std::size_t>(P.p.maximQTL) + 1, 0.0);
-    double effects = 0.0, effect_sum = 0.0;
+    double effects = 0.0, effect_sum = 0.0, v_sum = 0.0, v_sq = 0.0;
     std::vector<double> intervals(P.mrk.size(), 0.0);
     const int sweeps = 40000, burn = 1000;
     for (int s = 0; s < sweeps; ++s) {
@@ -137,6 +139,8 @@ void check_joint(const JointCase& jc, unsigned seed, bool uniform_effects)
         vsk::sample_qtl(m, 1);
         draw_phenotypes(P, gen);
         if (s < burn) continue;
+        v_sum += P.p.varPOA[0][0];
+        v_sq += P.p.varPOA[0][0] * P.p.varPOA[0][0];
         counts[static_cast<std::size_t>(P.p.nqtl)] += 1.0;
         for (const vsk::Gene& g : P.gene)
             if (g.status == 1) {
@@ -164,6 +168,11 @@ void check_joint(const JointCase& jc, unsigned seed, bool uniform_effects)
         const double q = prior[j] / mass;
         const double se = std::sqrt(q * (1 - q) / (effects / 20.0));
         EXPECT_NEAR(intervals[j] / effects, q, 5 * se + 1e-3) << "interval " << j;
+    }
+    if (jc.addGENE == 5) {
+        const double mean = 1.0 / 3.0, sd = 2.0 * std::sqrt(2.0 * 10.0 / (12.0 * 12.0 * 13.0));
+        EXPECT_NEAR(v_sum / n, mean, 5 * sd / std::sqrt(n / 20.0));
+        EXPECT_NEAR(std::sqrt(v_sq / n - (v_sum / n) * (v_sum / n)), sd, 0.15 * sd);
     }
     if (uniform_effects) {
         const double se = (2.0 / std::sqrt(12.0)) / std::sqrt(effects / 20.0);
