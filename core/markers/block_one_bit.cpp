@@ -83,7 +83,7 @@ double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
 int draw_one_free_bit(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, double u)
 {
     int free_bit = 0;
-    while (x.forced[free_bit] >= 0) ++free_bit;
+    while (free_bit < kMaxBlockLoci - 1 && x.forced[free_bit] >= 0) ++free_bit;
     const PhaseFamilies& f = m.ph->families;
     double odds = x.allele[free_bit][1] - x.allele[free_bit][0];
     for (int side = 0; side < 2; ++side)
@@ -94,8 +94,7 @@ int draw_one_free_bit(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
     }
     // As draw_config over the two configurations of finite weight, the one
     // with the free bit 0 first.
-    int config = 0;
-    for (int j = 0; j < x.h; ++j) config |= (x.forced[j] > 0) << j;
+    const int config = forced_config(x);
     const double w0 = odds > 0.0 ? std::exp(-odds) : 1.0, w1 = odds > 0.0 ? 1.0 : std::exp(odds);
     return w0 > 0.0 && w0 >= u * (w0 + w1) ? config : config | 1 << free_bit;
 }

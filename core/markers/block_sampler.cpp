@@ -99,15 +99,6 @@ const PhaseFamilies& families_of(const PhaseModel& m)
     return m.ph->families;
 }
 
-// The configuration of the forced bits (the only one of finite weight when
-// every bit is forced).
-int forced_config(const BlockIndividual& x)
-{
-    int config = 0;
-    for (int j = 0; j < x.h; ++j) config |= (x.forced[j] > 0) << j;
-    return config;
-}
-
 bool eligible(const PhaseModel& m, int i, bool founders)
 {
     if (!founders && m.ph->families.parent[0][i - 1] == 0) return false;

@@ -214,6 +214,16 @@ inline bool own_side_si(const PhaseModel& m, const BlockIndividual& x, int side,
     return moves;
 }
 
+// The configuration of the forced bits (the only one of finite weight when
+// every bit is forced); free bits at 0.
+inline int forced_config(const BlockIndividual& x)
+{
+    const int h = std::min(x.h, kMaxBlockLoci);
+    int config = 0;
+    for (int j = 0; j < h; ++j) config |= (x.forced[j] > 0) << j;
+    return config;
+}
+
 // Founder-allele terms per phase bit and the bits a parent forces
 // (x.allele, x.forced, x.free_bits).
 void set_allele_terms(const PhaseModel& m, BlockIndividual& x);
