@@ -218,9 +218,9 @@ inline bool own_side_si(const PhaseModel& m, const BlockIndividual& x, int side,
 // every bit is forced); free bits at 0.
 inline int forced_config(const BlockIndividual& x)
 {
-    const int h = std::min(x.h, kMaxBlockLoci);
     int config = 0;
-    for (int j = 0; j < h; ++j) config |= (x.forced[j] > 0) << j;
+    for (int j = 0, bit = 1; j < x.h && j < kMaxBlockLoci; ++j, bit <<= 1)
+        if (x.forced[j] > 0) config |= bit;
     return config;
 }
 
