@@ -8,37 +8,23 @@ namespace vsk::phase_block {
 
 namespace {
 
-// SI of a chain at `row` under the forced configuration: `fixed(j)` gives
-// the value at the block's het locus j (kUnknown for no node), the table
-// the value elsewhere.
-template <class Fixed>
-int chain_value_at(const PhaseModel& m, const PhaseBlock& b, const BlockIndividual& x, const SiColumn& col, int row,
-                   const Fixed& fixed)
-{
-    if (row >= b.first_row && row <= b.last_row) {
-        const int j = het_in_row(m, b, x, row);
-        if (j >= 0) return fixed(j);
-    }
-    return col.at(row);
-}
-
 // Log-odds of bit 1 against bit 0 from one chain whose SI at the free row is
 // v0 under bit 0 and v1 under bit 1: the nearest known SI on each side adds
-// its link to the bit it agrees with.
-template <class Fixed>
-double chain_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x,
-                  const SiColumn& col, int free_row, int v0, int v1, int selfing, const Fixed& fixed)
+// its link to the bit it agrees with. Every other SI of the chain is the
+// table's: the state holds the forced bits, and the table follows the state.
+double chain_odds(LinkCache& links, const PhaseBlock& b, const SiColumn& col, int free_row, int v0, int v1,
+                  int selfing)
 {
     double odds = 0.0;
     for (int row = free_row - 1; row >= b.lower_row; --row) {
-        const int si = chain_value_at(m, b, x, col, row, fixed);
+        const int si = col.at(row);
         if (si == kUnknown) continue;
         const double keep = links.get(row, free_row, selfing);
         odds += (si == v1 ? keep : 0.0) - (si == v0 ? keep : 0.0);
         break;
     }
     for (int row = free_row + 1; row <= b.upper_row; ++row) {
-        const int si = chain_value_at(m, b, x, col, row, fixed);
+        const int si = col.at(row);
         if (si == kUnknown) continue;
         const double keep = links.get(free_row, row, selfing);
         odds += (si == v1 ? keep : 0.0) - (si == v0 ? keep : 0.0);
@@ -47,17 +33,19 @@ double chain_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, co
     return odds;
 }
 
-// i's own chain on `side` (as weigh_own_side, SI from own_side_si).
+// i's own chain on `side`: its SI at the free locus under either bit
+// (as own_side_si).
 double own_side_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, int side,
                      int free_bit)
 {
-    int v[kMaxBlockLoci][2];
-    own_side_si(m, x, side, v);
-    const int v0 = v[free_bit][0], v1 = v[free_bit][1];
+    const int k = x.het[free_bit], p = m.ph->families.parent[side][x.i - 1];
+    const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
+    int v0 = rule_si(side == 0 ? x.lo[free_bit] : x.hi[free_bit], pp, pm);
+    int v1 = rule_si(side == 0 ? x.hi[free_bit] : x.lo[free_bit], pp, pm);
+    if (v0 == kUnknown) v0 = v1;
+    if (v1 == kUnknown) v1 = v0;
     if (v0 == v1) return 0.0;
-    const auto fixed = [&v](int j) { return v[j][0]; };
-    return chain_odds(m, links, b, x, si_column(m, side, x.i), m.row(x.het[free_bit]), v0, v1,
-                      m.ph->families.selfing[x.i - 1], fixed);
+    return chain_odds(links, b, si_column(m, side, x.i), m.row(k), v0, v1, m.ph->families.selfing[x.i - 1]);
 }
 
 // Offspring o's chain on `side` (as weigh_offspring_side): o's SI at a het
@@ -69,13 +57,8 @@ double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
     const int a = alleles[x.het[free_bit]][o - 1];
     if (a != x.lo[free_bit] && a != x.hi[free_bit]) return 0.0;
     const int base = a == x.lo[free_bit] ? 0 : 1;
-    const auto fixed = [&](int j) {
-        const int c = alleles[x.het[j]][o - 1];
-        if (c != x.lo[j] && c != x.hi[j]) return static_cast<int>(kUnknown);
-        return (c == x.lo[j] ? 0 : 1) ^ x.forced[j];
-    };
-    return chain_odds(m, links, b, x, si_column(m, side, o), m.row(x.het[free_bit]), base, base ^ 1,
-                      m.ph->families.selfing[o - 1], fixed);
+    return chain_odds(links, b, si_column(m, side, o), m.row(x.het[free_bit]), base, base ^ 1,
+                      m.ph->families.selfing[o - 1]);
 }
 
 }  // namespace

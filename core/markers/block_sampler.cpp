@@ -4,7 +4,9 @@
 #include "core/markers/block_sampler.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "core/markers/block_terms.h"
 #include "core/state/run_workspace.h"
@@ -276,6 +278,57 @@ bool run_joint_qtl_block_sampler(const PhaseModel& m, const PhaseBlock& b, Rng& 
     return joint_qtl_sampler != nullptr && joint_qtl_sampler(m, b, rng);
 }
 
+namespace {
+
+// Bits of the individuals the pass visits (eligible, founders or not).
+void mark_visited(const PhaseModel& m, bool founders)
+{
+    std::vector<std::uint64_t>& visit = m.ph->masks.visit;
+    std::fill(visit.begin(), visit.end(), 0);
+    for (int i = 1; i <= m.n_ind(); ++i)
+        if (eligible(m, i, founders)) visit[(i - 1) / 64] |= std::uint64_t{1} << ((i - 1) % 64);
+}
+
+// Draws i's phases in the block from their full conditional.
+void sample_individual(const PhaseModel& m, const PhaseBlock& b, int i, PassSpace& s, Rng& rng)
+{
+    if (gather_individual(m, b, i, s.x) == 0) return;
+    if (s.x.free_bits == 0) {
+        apply_config(m, s.x, forced_config(s.x));
+        rng.uniform();
+        return;
+    }
+    if (s.x.free_bits == 1) {
+        apply_config(m, s.x, draw_one_free_bit(m, s.links, b, s.x, rng.uniform()));
+        return;
+    }
+    weigh_individual(m, s.links, s.terms, b, s.x, s.logw);
+    apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
+}
+
+// Every visited individual heterozygous in the block, in order. One
+// whose phase bits there are all forced holds the only configuration of
+// finite weight already (refresh_phase_masks): its draw cannot change it,
+// and only its uniform is taken.
+void sample_block(const PhaseModel& m, const PhaseBlock& b, PassSpace& s, Rng& rng)
+{
+    const PhaseMasks& masks = m.ph->masks;
+    for (int w = 0; w < masks.words; ++w) {
+        std::uint64_t het = 0, free = 0;
+        for (int k = b.first; k <= b.last; ++k) {
+            het |= masks.het[k][w];
+            free |= masks.free[k][w];
+        }
+        for (std::uint64_t visit = het & masks.visit[w]; visit != 0; visit &= visit - 1) {
+            const int bit = std::countr_zero(visit);
+            if ((free >> bit & 1) == 0) rng.uniform();
+            else sample_individual(m, b, 64 * w + bit + 1, s, rng);
+        }
+    }
+}
+
+}  // namespace
+
 int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
 {
     const int n_loci = m.n_loci();
@@ -284,29 +337,15 @@ int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
     int start = static_cast<int>(rng.uniform() * size + 0.5);
     if (start == size) start = 0;
     refresh_phase_families(m);
+    refresh_phase_masks(m);
+    mark_visited(m, founders);
     PassSpace s;
     const bool joint = founders && joint_qtl_sampler != nullptr && m.par->indicQTL == 1;
     for (int first = start; first + size <= n_loci; first += size) {
         const PhaseBlock b = make_phase_block(m, first, first + size - 1);
         if (joint && block_holds_qtl_row(m, b) && joint_qtl_sampler(m, b, rng)) continue;
         s.links.start(*m.par, b);
-        for (int i = 1; i <= m.n_ind(); ++i) {
-            if (!eligible(m, i, founders)) continue;
-            if (gather_individual(m, b, i, s.x) == 0) continue;
-            if (s.x.free_bits == 0) {
-                // One configuration of finite weight: the draw cannot change
-                // it, and its uniform is still taken.
-                apply_config(m, s.x, forced_config(s.x));
-                rng.uniform();
-                continue;
-            }
-            if (s.x.free_bits == 1) {
-                apply_config(m, s.x, draw_one_free_bit(m, s.links, b, s.x, rng.uniform()));
-                continue;
-            }
-            weigh_individual(m, s.links, s.terms, b, s.x, s.logw);
-            apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
-        }
+        sample_block(m, b, s, rng);
     }
     return start;
 }

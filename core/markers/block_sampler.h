@@ -29,6 +29,11 @@ PhaseBlock make_phase_block(const PhaseModel& m, int first, int last);
 // records: sized at the chain preparation, refreshed by every pass.
 void refresh_phase_families(const PhaseModel& m);
 
+// The bit sets of het and free loci of every individual
+// (MarkerPhases::masks), rebuilt when the genotype revision has moved since
+// they were built; needs the families refreshed.
+void refresh_phase_masks(const PhaseModel& m);
+
 // Loci of the block where i is heterozygous and its phase is not deleted;
 // returns their number h (at most kMaxBlockLoci) and writes them to het.
 int block_het_loci(const PhaseModel& m, int i, const PhaseBlock& b, int* het);

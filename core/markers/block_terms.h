@@ -224,6 +224,32 @@ inline int forced_config(const BlockIndividual& x)
     return config;
 }
 
+// Whether putting allele `first` on side 0 and `second` on side 1 of a het
+// locus contradicts a parent: a scored allele the parent does not carry
+// (si_from_parent). pat/mat are the locus' rows, parent[side] 0 for none.
+inline bool order_contradicts(const signed char* pat, const signed char* mat, const int* parent, int first, int second)
+{
+    bool bad = false;
+    for (int side = 0; side < 2; ++side) {
+        const int p = parent[side];
+        if (p == 0 || pat[p - 1] == kMissingAllele) continue;
+        const int a = side == 0 ? first : second;
+        bad |= (a != pat[p - 1]) & (a != mat[p - 1]);
+    }
+    return bad;
+}
+
+// The phase bit a parent forces at a het locus with alleles lo < hi (the
+// other order contradicts it), -1 when free. An order contradicting in both
+// orders is left to the chains alone (the marker check reports such
+// genotypes), so that bit is free.
+inline int forced_bit(const signed char* pat, const signed char* mat, const int* parent, int lo, int hi)
+{
+    const bool bad0 = order_contradicts(pat, mat, parent, lo, hi);
+    const bool bad1 = order_contradicts(pat, mat, parent, hi, lo);
+    return bad0 == bad1 ? -1 : static_cast<int>(bad0);
+}
+
 // Founder-allele terms per phase bit and the bits a parent forces
 // (x.allele, x.forced, x.free_bits).
 void set_allele_terms(const PhaseModel& m, BlockIndividual& x);

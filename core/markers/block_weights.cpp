@@ -112,29 +112,23 @@ void set_allele_terms(const PhaseModel& m, BlockIndividual& x)
         const signed char* pat = m.ph->pat_allele[k];
         const signed char* mat = m.ph->mat_allele[k];
         // Phase bit 0 puts lo on side 0 and hi on side 1; bit 1 the reverse.
-        // A scored allele the parent does not carry contradicts it
-        // (si_from_parent); both alleles of a het locus are scored.
-        bool bad[2] = {false, false};
+        // A side without a scored parent takes the founder-allele frequency.
         double term[2] = {0.0, 0.0};
         for (int side = 0; side < 2; ++side) {
             const int p = parent[side];
-            const int first = side == 0 ? lo : hi, second = side == 0 ? hi : lo;
-            if (p == 0 || pat[p - 1] == kMissingAllele) {
-                term[0] += founder_allele_logfreq((*m.loci)[k], first);
-                term[1] += founder_allele_logfreq((*m.loci)[k], second);
-                continue;
-            }
-            const int pp = pat[p - 1], pm = mat[p - 1];
-            bad[0] |= (first != pp) & (first != pm);
-            bad[1] |= (second != pp) & (second != pm);
+            if (p != 0 && pat[p - 1] != kMissingAllele) continue;
+            term[0] += founder_allele_logfreq((*m.loci)[k], side == 0 ? lo : hi);
+            term[1] += founder_allele_logfreq((*m.loci)[k], side == 0 ? hi : lo);
         }
-        // A genotype that contradicts its parents in both orders is left to
-        // the chains alone (the marker check reports such genotypes).
-        if (bad[0] && bad[1]) term[0] = term[1] = 0.0;
-        const bool forced = bad[0] != bad[1];
-        x.allele[j][0] = forced && bad[0] ? kMinusInf : term[0];
-        x.allele[j][1] = forced && bad[1] ? kMinusInf : term[1];
-        x.forced[j] = forced ? static_cast<int>(bad[0]) : -1;
+        const bool bad0 = order_contradicts(pat, mat, parent, lo, hi);
+        const bool bad1 = order_contradicts(pat, mat, parent, hi, lo);
+        // As forced_bit: contradicted in both orders, the genotype is left
+        // to the chains alone.
+        if (bad0 && bad1) term[0] = term[1] = 0.0;
+        const bool forced = bad0 != bad1;
+        x.allele[j][0] = forced && bad0 ? kMinusInf : term[0];
+        x.allele[j][1] = forced && bad1 ? kMinusInf : term[1];
+        x.forced[j] = forced ? static_cast<int>(bad0) : -1;
         x.free_bits += !forced;
     }
 }

@@ -18,6 +18,7 @@ void size_phase_tables(const PhaseModel& m)
     ph.heterozygous.assign(loci, n, 0);
     ph.phase_status.assign(loci, n, 0);
     ph.locked.resize(static_cast<std::size_t>(n), 0);
+    ++ph.genotype_revision;
 }
 
 namespace {
@@ -151,6 +152,7 @@ void load_locus_genotypes(const PhaseModel& m, int k, const int* a1, const int* 
         ph.mat_allele[k][c] = q;
         ph.heterozygous[k][c] = p != q;
     }
+    ++ph.genotype_revision;
 }
 
 long set_heterozygosity(const PhaseModel& m)
@@ -165,6 +167,7 @@ long set_heterozygosity(const PhaseModel& m)
             count += het;
         }
     set_second_side_weights(m);
+    ++ph.genotype_revision;
     return count;
 }
 
@@ -234,6 +237,7 @@ InitialPhaseCounts initial_phases(const PhaseModel& m)
     }
     total.si_contradictions = set_all_si(m, true);
     refresh_phase_families(m);
+    refresh_phase_masks(m);
     return total;
 }
 

@@ -95,6 +95,7 @@ bool delete_double_recombinants(const PhaseModel& m)
             mrk.gtp_status[d.locus][d.individual - 1] = kObservedError;
         }
     }
+    ++ph.genotype_revision;
     crule(2, 79, 1);
     cprint("DELETION OF DOUBLE RECOMBINANTS");
     cprint("\ngenotypes deleted (double recombinant within %d cM): %d", m.par->DeleteDR, static_cast<int>(deleted.size()));

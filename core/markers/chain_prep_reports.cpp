@@ -130,6 +130,7 @@ long delete_uninformative_phases(const PhaseModel& m)
             ++deleted;
         }
     }
+    ++ph.genotype_revision;
     return deleted;
 }
 

@@ -360,6 +360,20 @@ struct PhaseFamilies {
     std::vector<signed char> child_side;
 };
 
+// Which individuals a phase pass must weigh at each marker locus, as bit sets
+// over individuals (bit i - 1 of word (i - 1) / 64): `het`, heterozygous
+// with a phase (status not 5); `free`, of those, with a phase bit that no
+// parent forces. A forced bit keeps its value in every configuration of
+// finite weight, so an individual without free bits in a block cannot
+// change there. Built from the genotypes by the first pass after
+// MarkerPhases::genotype_revision moves (refresh_phase_masks).
+struct PhaseMasks {
+    int revision = -1;                 // genotype revision they were built for
+    int words = 0;
+    Table<std::uint64_t> het, free;    // [locus][word]
+    std::vector<std::uint64_t> visit;  // [word] individuals the current pass visits
+};
+
 // Phased marker state of the chain (marker phase step, core/markers): one
 // contiguous table per field, row k = marker locus k (0-based index into
 // mrkrlcs), column i - 1 = individual i. Marker alleles are codes 1..n of
@@ -397,6 +411,10 @@ struct MarkerPhases {
     std::vector<signed char> row_scratch;
     std::vector<int> row_from;
     PhaseFamilies families;
+    // Moved by every writer of the genotypes, heterozygosity or deleted
+    // phases (the masks are rebuilt from it).
+    int genotype_revision = 0;
+    PhaseMasks masks;
 
     void clear()
     {
@@ -416,6 +434,8 @@ struct MarkerPhases {
         row_scratch.shrink_to_fit();
         row_from.clear();
         families = PhaseFamilies{};
+        masks = PhaseMasks{};
+        ++genotype_revision;
     }
 };
 

@@ -1,0 +1,56 @@
+// The bit sets of the individuals that a phase pass weighs at each marker
+// locus (PhaseMasks), rebuilt from the genotypes when they change.
+#include <algorithm>
+
+#include "core/markers/block_terms.h"
+
+namespace vsk {
+
+namespace {
+
+bool rebuilt_for(const PhaseMasks& masks, const MarkerPhases& ph, int loci, int words)
+{
+    return masks.revision == ph.genotype_revision && masks.words == words && masks.het.rows() == loci;
+}
+
+// Het locus k of individual c + 1: its bit in `het`, and in `free` unless a
+// parent forces its phase bit. A forced bit that does not hold (only a state
+// set by hand can leave one) is put in place, as the pass would have done;
+// user-locked phases stay as given.
+void mark_locus(const PhaseModel& m, int k, int c)
+{
+    MarkerPhases& ph = *m.ph;
+    const std::uint64_t bit = std::uint64_t{1} << (c % 64);
+    ph.masks.het[k][c / 64] |= bit;
+    const PhaseFamilies& f = ph.families;
+    const int parent[2] = {f.parent[0][c], f.parent[1][c]};
+    const int a = ph.pat_allele[k][c], b = ph.mat_allele[k][c];
+    const int forced = phase_block::forced_bit(ph.pat_allele[k], ph.mat_allele[k], parent, std::min(a, b),
+                                               std::max(a, b));
+    if (forced < 0) {
+        ph.masks.free[k][c / 64] |= bit;
+        return;
+    }
+    const bool locked = !ph.locked.empty() && ph.locked[c];
+    if (!locked && phase_bit(ph, k, c + 1) != forced) set_block_config(m, c + 1, &k, 1, forced);
+}
+
+}  // namespace
+
+void refresh_phase_masks(const PhaseModel& m)
+{
+    MarkerPhases& ph = *m.ph;
+    PhaseMasks& masks = ph.masks;
+    const int loci = m.n_loci(), n = m.n_ind(), words = (n + 63) / 64;
+    if (rebuilt_for(masks, ph, loci, words)) return;
+    masks.revision = ph.genotype_revision;
+    masks.words = words;
+    masks.het.assign(loci, words, 0);
+    masks.free.assign(loci, words, 0);
+    masks.visit.assign(static_cast<std::size_t>(words), 0);
+    for (int k = 0; k < loci; ++k)
+        for (int c = 0; c < n; ++c)
+            if (ph.heterozygous[k][c] == 1 && ph.phase_status[k][c] != 5) mark_locus(m, k, c);
+}
+
+}  // namespace vsk
