@@ -48,17 +48,39 @@ double own_side_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b,
     return chain_odds(links, b, si_column(m, side, x.i), m.row(k), v0, v1, m.ph->families.selfing[x.i - 1]);
 }
 
-// Offspring o's chain on `side` (as weigh_offspring_side): o's SI at a het
-// locus of i is which of i's two alleles it carries, XOR i's phase bit.
-double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, int o,
-                      int side, int free_bit)
+// The chains of i's offspring on the sides they inherit from i (as
+// weigh_offspring_side): o's SI at the free locus is which of i's two
+// alleles it carries, XOR the free bit; so the nearest known SI s on either
+// side adds +keep when s differs from o's SI under bit 0, -keep otherwise.
+double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x,
+                      int free_bit)
 {
-    const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
-    const int a = alleles[x.het[free_bit]][o - 1];
-    if (a != x.lo[free_bit] && a != x.hi[free_bit]) return 0.0;
-    const int base = a == x.lo[free_bit] ? 0 : 1;
-    return chain_odds(links, b, si_column(m, side, o), m.row(x.het[free_bit]), base, base ^ 1,
-                      m.ph->families.selfing[o - 1]);
+    const PhaseFamilies& f = m.ph->families;
+    const int k = x.het[free_bit], free_row = m.row(k), lo = x.lo[free_bit], hi = x.hi[free_bit];
+    const signed char* carried[2] = {m.ph->pat_allele[k], m.ph->mat_allele[k]};
+    const si_t* si[2] = {m.gpo[0]->data(), m.gpo[1]->data()};
+    const std::size_t stride = static_cast<std::size_t>(m.gpo[0]->cols());
+    double odds = 0.0;
+    for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
+        const int o = f.child[at], side = f.child_side[at];
+        const int a = carried[side][o - 1];
+        if (!f.weighed[side][o - 1] || (a != lo && a != hi)) continue;
+        const int base = a != lo, selfing = f.selfing[o - 1];
+        const si_t* col = si[side] + (o - 1);
+        for (int row = free_row - 1; row >= b.lower_row; --row) {
+            const int s = col[static_cast<std::size_t>(row) * stride];
+            if (s == kUnknown) continue;
+            odds += (s != base ? 1.0 : -1.0) * links.get(row, free_row, selfing);
+            break;
+        }
+        for (int row = free_row + 1; row <= b.upper_row; ++row) {
+            const int s = col[static_cast<std::size_t>(row) * stride];
+            if (s == kUnknown) continue;
+            odds += (s != base ? 1.0 : -1.0) * links.get(free_row, row, selfing);
+            break;
+        }
+    }
+    return odds;
 }
 
 }  // namespace
@@ -71,10 +93,7 @@ int draw_one_free_bit(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
     double odds = x.allele[free_bit][1] - x.allele[free_bit][0];
     for (int side = 0; side < 2; ++side)
         if (f.weighed[side][x.i - 1]) odds += own_side_odds(m, links, b, x, side, free_bit);
-    for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
-        const int c = f.child[at], side = f.child_side[at];
-        if (f.weighed[side][c - 1]) odds += offspring_odds(m, links, b, x, c, side, free_bit);
-    }
+    odds += offspring_odds(m, links, b, x, free_bit);
     // As draw_config over the two configurations of finite weight, the one
     // with the free bit 0 first.
     const int config = forced_config(x);
