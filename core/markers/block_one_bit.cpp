@@ -12,18 +12,19 @@ namespace {
 // v0 under bit 0 and v1 under bit 1: the nearest known SI on each side adds
 // its link to the bit it agrees with. Every other SI of the chain is the
 // table's: the state holds the forced bits, and the table follows the state.
-double chain_odds(LinkCache& links, const PhaseBlock& b, const SiColumn& col, int free_row, int v0, int v1,
-                  int selfing)
+// The searches start at rows `left` (down) and `right` (up).
+double chain_odds(LinkCache& links, const PhaseBlock& b, const SiColumn& col, int free_row, int left, int right,
+                  int v0, int v1, int selfing)
 {
     double odds = 0.0;
-    for (int row = free_row - 1; row >= b.lower_row; --row) {
+    for (int row = left; row >= b.lower_row; --row) {
         const int si = col.at(row);
         if (si == kUnknown) continue;
         const double keep = links.get(row, free_row, selfing);
         odds += (si == v1 ? keep : 0.0) - (si == v0 ? keep : 0.0);
         break;
     }
-    for (int row = free_row + 1; row <= b.upper_row; ++row) {
+    for (int row = right; row <= b.upper_row; ++row) {
         const int si = col.at(row);
         if (si == kUnknown) continue;
         const double keep = links.get(free_row, row, selfing);
@@ -45,7 +46,9 @@ double own_side_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b,
     if (v0 == kUnknown) v0 = v1;
     if (v1 == kUnknown) v1 = v0;
     if (v0 == v1) return 0.0;
-    return chain_odds(links, b, si_column(m, side, x.i), m.row(k), v0, v1, m.ph->families.selfing[x.i - 1]);
+    const int free_row = m.row(k);
+    return chain_odds(links, b, si_column(m, side, x.i), free_row, free_row - 1, free_row + 1, v0, v1,
+                      m.ph->families.selfing[x.i - 1]);
 }
 
 // The chains of i's offspring on the sides they inherit from i (as
@@ -58,27 +61,15 @@ double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
     const PhaseFamilies& f = m.ph->families;
     const int k = x.het[free_bit], free_row = m.row(k), lo = x.lo[free_bit], hi = x.hi[free_bit];
     const signed char* carried[2] = {m.ph->pat_allele[k], m.ph->mat_allele[k]};
-    const si_t* si[2] = {m.gpo[0]->data(), m.gpo[1]->data()};
-    const std::size_t stride = static_cast<std::size_t>(m.gpo[0]->cols());
+    int from[2];
+    parent_rows_around(m, b, x.i, free_row, from);
     double odds = 0.0;
     for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
         const int o = f.child[at], side = f.child_side[at];
         const int a = carried[side][o - 1];
         if (!f.weighed[side][o - 1] || (a != lo && a != hi)) continue;
-        const int base = a != lo, selfing = f.selfing[o - 1];
-        const si_t* col = si[side] + (o - 1);
-        for (int row = free_row - 1; row >= b.lower_row; --row) {
-            const int s = col[static_cast<std::size_t>(row) * stride];
-            if (s == kUnknown) continue;
-            odds += (s != base ? 1.0 : -1.0) * links.get(row, free_row, selfing);
-            break;
-        }
-        for (int row = free_row + 1; row <= b.upper_row; ++row) {
-            const int s = col[static_cast<std::size_t>(row) * stride];
-            if (s == kUnknown) continue;
-            odds += (s != base ? 1.0 : -1.0) * links.get(free_row, row, selfing);
-            break;
-        }
+        odds += chain_odds(links, b, si_column(m, side, o), free_row, from[0], from[1], lo == a ? 0 : 1,
+                           lo == a ? 1 : 0, f.selfing[o - 1]);
     }
     return odds;
 }

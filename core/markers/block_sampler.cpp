@@ -294,8 +294,8 @@ void sample_individual(const PhaseModel& m, const PhaseBlock& b, int i, PassSpac
 {
     if (gather_individual(m, b, i, s.x) == 0) return;
     if (s.x.free_bits == 0) {
+        // The one configuration of finite weight: no draw.
         apply_config(m, s.x, forced_config(s.x));
-        rng.uniform();
         return;
     }
     if (s.x.free_bits == 1) {
@@ -306,24 +306,17 @@ void sample_individual(const PhaseModel& m, const PhaseBlock& b, int i, PassSpac
     apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
 }
 
-// Every visited individual heterozygous in the block, in order. One
-// whose phase bits there are all forced holds the only configuration of
-// finite weight already (refresh_phase_masks): its draw cannot change it,
-// and only its uniform is taken.
+// Every visited individual with a free phase bit in the block, in order.
+// One whose phase bits there are all forced holds the only configuration of
+// finite weight already (refresh_phase_masks), and is not drawn.
 void sample_block(const PhaseModel& m, const PhaseBlock& b, PassSpace& s, Rng& rng)
 {
     const PhaseMasks& masks = m.ph->masks;
     for (int w = 0; w < masks.words; ++w) {
-        std::uint64_t het = 0, free = 0;
-        for (int k = b.first; k <= b.last; ++k) {
-            het |= masks.het[k][w];
-            free |= masks.free[k][w];
-        }
-        for (std::uint64_t visit = het & masks.visit[w]; visit != 0; visit &= visit - 1) {
-            const int bit = std::countr_zero(visit);
-            if ((free >> bit & 1) == 0) rng.uniform();
-            else sample_individual(m, b, 64 * w + bit + 1, s, rng);
-        }
+        std::uint64_t free = 0;
+        for (int k = b.first; k <= b.last; ++k) free |= masks.free[k][w];
+        for (std::uint64_t visit = free & masks.visit[w]; visit != 0; visit &= visit - 1)
+            sample_individual(m, b, 64 * w + std::countr_zero(visit) + 1, s, rng);
     }
 }
 

@@ -29,7 +29,7 @@ PhaseBlock make_phase_block(const PhaseModel& m, int first, int last);
 // records: sized at the chain preparation, refreshed by every pass.
 void refresh_phase_families(const PhaseModel& m);
 
-// The bit sets of het and free loci of every individual
+// The bit sets of the free phase bits of every individual
 // (MarkerPhases::masks), rebuilt when the genotype revision has moved since
 // they were built; needs the families refreshed.
 void refresh_phase_masks(const PhaseModel& m);

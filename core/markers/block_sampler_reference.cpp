@@ -237,6 +237,18 @@ void block_weights(const PhaseModel& m, const BlockLinks& links, int i, const Ph
     weigh_own_alleles(m, i, het, h, logw, n_config);
 }
 
+// The configuration when exactly one has finite weight, else -1.
+int only_finite(const double* logw, int n)
+{
+    int found = -1;
+    for (int c = 0; c < n; ++c) {
+        if (!std::isfinite(logw[c])) continue;
+        if (found >= 0) return -1;
+        found = c;
+    }
+    return found;
+}
+
 }  // namespace
 
 void reference_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const int* het, int h, double* logw)
@@ -266,7 +278,10 @@ int reference_sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool 
             const int h = block_het_loci(m, i, b, het);
             if (h == 0) continue;
             block_weights(m, links, i, b, het, h, logw);
-            set_block_config(m, i, het, h, draw_config(logw, 1 << h, rng.uniform()));
+            // One configuration of finite weight is put in place without a
+            // draw.
+            const int only = only_finite(logw, 1 << h);
+            set_block_config(m, i, het, h, only >= 0 ? only : draw_config(logw, 1 << h, rng.uniform()));
         }
     }
     return start;

@@ -180,6 +180,23 @@ inline int het_in_row(const PhaseModel& m, const PhaseBlock& b, const BlockIndiv
     return r[0] == kMarkerRow ? x.het_at[r[1] - b.first] : -1;
 }
 
+// The nearest rows before and after `row` (within the block's search bounds)
+// where a chain inherited from parent p can hold a known SI: QTL rows, and
+// marker rows where p is heterozygous. The rule leaves a marker SI unknown
+// where the parent is homozygous or unscored, so the walks of all p's
+// offspring chains can start there.
+inline void parent_rows_around(const PhaseModel& m, const PhaseBlock& b, int p, int row, int* from)
+{
+    const auto may_know = [&](int r) {
+        const int* kind = m.par->lcs_rows[r];
+        return kind[0] != kMarkerRow || m.ph->heterozygous[kind[1]][p - 1] == 1;
+    };
+    from[0] = row - 1;
+    while (from[0] >= b.lower_row && !may_know(from[0])) --from[0];
+    from[1] = row + 1;
+    while (from[1] <= b.upper_row && !may_know(from[1])) ++from[1];
+}
+
 // SI by the rule (si_from_parent), 9 also for an allele the parent cannot
 // have given; inline here, as it runs for every chain node.
 inline int rule_si(int allele, int pp, int pm)

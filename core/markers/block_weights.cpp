@@ -7,9 +7,10 @@ namespace vsk::phase_block {
 
 namespace {
 
-void add_left_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
+// The nearest known SI before the block, searched from row `from` down.
+void add_left_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b, int from)
 {
-    for (int row = b.first_row - 1; row >= b.lower_row; --row) {
+    for (int row = from; row >= b.lower_row; --row) {
         const int si = col.at(row);
         if (si != kUnknown) {
             w.add(Node{row, -1, si, 0});
@@ -18,9 +19,10 @@ void add_left_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
     }
 }
 
-void add_right_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b)
+// The nearest known SI after the block, searched from row `from` up.
+void add_right_anchor(ChainWalk& w, const SiColumn& col, const PhaseBlock& b, int from)
 {
-    for (int row = b.last_row + 1; row <= b.upper_row; ++row) {
+    for (int row = from; row <= b.upper_row; ++row) {
         const int si = col.at(row);
         if (si != kUnknown) {
             w.add(Node{row, -1, si, 0});
@@ -40,7 +42,7 @@ void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, cons
     const bool moves = own_side_si(m, x, side, v) || qtl_row >= 0;
     if (!moves) return;
     const SiColumn col = si_column(m, side, x.i);
-    add_left_anchor(w, col, b);
+    add_left_anchor(w, col, b, b.first_row - 1);
     for (int row = b.first_row; row <= b.last_row; ++row) {
         if (row == qtl_row) {
             w.add(Node{row, x.h + side, 0, 1});
@@ -55,14 +57,65 @@ void weigh_own_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, cons
         if (v[j][0] == kUnknown) continue;
         w.add(Node{row, j, v[j][0], v[j][0] ^ v[j][1]});
     }
-    add_right_anchor(w, col, b);
+    add_right_anchor(w, col, b, b.last_row + 1);
+}
+
+// The rows of the block where a chain inherited from i can hold a known SI
+// (QTL rows, and marker rows where i is heterozygous), in row order, with
+// i's het index there (-1: a row whose SI no configuration moves).
+struct ParentBlockRows {
+    static constexpr int kCapacity = 32;
+    int n = 0;
+    int row[kCapacity];
+    int het[kCapacity];
+    int from[2];  // where the anchors' searches start (parent_rows_around)
+
+    // False when the block has more such rows than the capacity.
+    bool set(const PhaseModel& m, const PhaseBlock& b, const BlockIndividual& x)
+    {
+        n = 0;
+        for (int r = b.first_row; r <= b.last_row; ++r) {
+            const int* kind = m.par->lcs_rows[r];
+            const bool marker = kind[0] == kMarkerRow;
+            if (marker && m.ph->heterozygous[kind[1]][x.i - 1] != 1) continue;
+            if (n == kCapacity) return false;
+            row[n] = r;
+            het[n] = marker ? x.het_at[kind[1] - b.first] : -1;
+            ++n;
+        }
+        int before[2], after[2];
+        parent_rows_around(m, b, x.i, b.first_row, before);
+        parent_rows_around(m, b, x.i, b.last_row, after);
+        from[0] = before[0];
+        from[1] = after[1];
+        return true;
+    }
+};
+
+// Node of offspring o's chain at `row`: i's het index j there and the
+// allele a o carries from i; j = -1 where no configuration moves the SI,
+// which the table holds.
+[[gnu::always_inline]] inline void add_offspring_node(ChainWalk& w, const SiColumn& col, const BlockIndividual& x,
+                                                      int row, int j, int a)
+{
+    if (j < 0) {
+        const int si = col.at(row);
+        if (si != kUnknown) w.add(Node{row, -1, si, 0});
+        return;
+    }
+    if (a != x.lo[j] && a != x.hi[j]) return;
+    const int base = a == x.lo[j] ? 0 : 1;
+    if (x.forced[j] >= 0) w.add(Node{row, -1, base ^ x.forced[j], 0});
+    else w.add(Node{row, j, base, 1});
 }
 
 // Chain of offspring o on `side` (inherited from i): at i's het loci o's SI
 // is 0 when o carries the allele i has on side 0, which is lo for bit 0.
-// Not walked when o carries neither allele at any of them.
+// Not walked when o carries neither allele at any free one. With `rows`,
+// only the rows where the rule can leave o's SI known are read; without,
+// every row of the block.
 void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b, const BlockIndividual& x, int o,
-                          int side)
+                          int side, const ParentBlockRows* rows)
 {
     const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
     bool moves = false;
@@ -73,21 +126,21 @@ void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b
     }
     if (!moves) return;
     const SiColumn col = si_column(m, side, o);
-    add_left_anchor(w, col, b);
-    for (int row = b.first_row; row <= b.last_row; ++row) {
-        const int j = het_in_row(m, b, x, row);
-        if (j < 0) {
-            const int si = col.at(row);
-            if (si != kUnknown) w.add(Node{row, -1, si, 0});
-            continue;
+    if (rows == nullptr) {
+        add_left_anchor(w, col, b, b.first_row - 1);
+        for (int row = b.first_row; row <= b.last_row; ++row) {
+            const int j = het_in_row(m, b, x, row);
+            add_offspring_node(w, col, x, row, j, j < 0 ? 0 : alleles[x.het[j]][o - 1]);
         }
-        const int a = alleles[x.het[j]][o - 1];
-        if (a != x.lo[j] && a != x.hi[j]) continue;
-        const int base = a == x.lo[j] ? 0 : 1;
-        if (x.forced[j] >= 0) w.add(Node{row, -1, base ^ x.forced[j], 0});
-        else w.add(Node{row, j, base, 1});
+        add_right_anchor(w, col, b, b.last_row + 1);
+        return;
     }
-    add_right_anchor(w, col, b);
+    add_left_anchor(w, col, b, rows->from[0]);
+    for (int e = 0; e < rows->n; ++e) {
+        const int j = rows->het[e];
+        add_offspring_node(w, col, x, rows->row[e], j, j < 0 ? 0 : alleles[x.het[j]][o - 1]);
+    }
+    add_right_anchor(w, col, b, rows->from[1]);
 }
 
 void weigh_own_alleles(ConfigTerms& terms, const BlockIndividual& x)
@@ -143,11 +196,14 @@ void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms,
         ChainWalk w{terms, links, f.selfing[x.i - 1]};
         weigh_own_side(m, w, b, x, side, qtl_row);
     }
-    for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
+    const int first = f.first_child[x.i - 1], last = f.first_child[x.i];
+    ParentBlockRows rows;
+    const ParentBlockRows* known_rows = first < last && rows.set(m, b, x) ? &rows : nullptr;
+    for (int at = first; at < last; ++at) {
         const int c = f.child[at], side = f.child_side[at];
         if (!f.weighed[side][c - 1]) continue;
         ChainWalk w{terms, links, f.selfing[c - 1]};
-        weigh_offspring_side(m, w, b, x, c, side);
+        weigh_offspring_side(m, w, b, x, c, side, known_rows);
     }
     weigh_own_alleles(terms, x);
     terms.expand(logw);

@@ -10,18 +10,17 @@ namespace {
 
 bool rebuilt_for(const PhaseMasks& masks, const MarkerPhases& ph, int loci, int words)
 {
-    return masks.revision == ph.genotype_revision && masks.words == words && masks.het.rows() == loci;
+    return masks.revision == ph.genotype_revision && masks.words == words && masks.free.rows() == loci;
 }
 
-// Het locus k of individual c + 1: its bit in `het`, and in `free` unless a
-// parent forces its phase bit. A forced bit that does not hold (only a state
+// Het locus k of individual c + 1: its bit in `free` unless a parent forces
+// its phase bit. A forced bit that does not hold (only a state
 // set by hand can leave one) is put in place, as the pass would have done;
 // user-locked phases stay as given.
 void mark_locus(const PhaseModel& m, int k, int c)
 {
     MarkerPhases& ph = *m.ph;
     const std::uint64_t bit = std::uint64_t{1} << (c % 64);
-    ph.masks.het[k][c / 64] |= bit;
     const PhaseFamilies& f = ph.families;
     const int parent[2] = {f.parent[0][c], f.parent[1][c]};
     const int a = ph.pat_allele[k][c], b = ph.mat_allele[k][c];
@@ -45,7 +44,6 @@ void refresh_phase_masks(const PhaseModel& m)
     if (rebuilt_for(masks, ph, loci, words)) return;
     masks.revision = ph.genotype_revision;
     masks.words = words;
-    masks.het.assign(loci, words, 0);
     masks.free.assign(loci, words, 0);
     masks.visit.assign(static_cast<std::size_t>(words), 0);
     for (int k = 0; k < loci; ++k)

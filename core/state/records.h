@@ -360,17 +360,17 @@ struct PhaseFamilies {
     std::vector<signed char> child_side;
 };
 
-// Which individuals a phase pass must weigh at each marker locus, as bit sets
-// over individuals (bit i - 1 of word (i - 1) / 64): `het`, heterozygous
-// with a phase (status not 5); `free`, of those, with a phase bit that no
-// parent forces. A forced bit keeps its value in every configuration of
-// finite weight, so an individual without free bits in a block cannot
-// change there. Built from the genotypes by the first pass after
-// MarkerPhases::genotype_revision moves (refresh_phase_masks).
+// Which individuals a phase pass must weigh at each marker locus, as a bit
+// set over individuals (bit i - 1 of word (i - 1) / 64): heterozygous with a
+// phase (status not 5) and a phase bit that no parent forces. A forced bit
+// keeps its value in every configuration of finite weight, so an individual
+// without free bits in a block cannot change there. Built from the
+// genotypes by the first pass after MarkerPhases::genotype_revision moves
+// (refresh_phase_masks).
 struct PhaseMasks {
     int revision = -1;                 // genotype revision they were built for
     int words = 0;
-    Table<std::uint64_t> het, free;    // [locus][word]
+    Table<std::uint64_t> free;         // [locus][word]
     std::vector<std::uint64_t> visit;  // [word] individuals the current pass visits
 };
 
