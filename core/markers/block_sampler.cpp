@@ -306,17 +306,44 @@ void sample_individual(const PhaseModel& m, const PhaseBlock& b, int i, PassSpac
     apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
 }
 
+// Draws i's phase at locus k, its one free bit in the block. Its forced bits
+// hold their values (refresh_phase_masks) and the chains read them from the
+// SI table, so only locus k enters: the same draw as over the whole block.
+void sample_free_locus(const PhaseModel& m, const PhaseBlock& b, int i, int k, PassSpace& s, Rng& rng)
+{
+    BlockIndividual& x = s.x;
+    const int a = m.ph->pat_allele[k][i - 1], c = m.ph->mat_allele[k][i - 1];
+    x.i = i;
+    x.h = 1;
+    x.het[0] = k;
+    x.lo[0] = std::min(a, c);
+    x.hi[0] = std::max(a, c);
+    apply_config(m, x, draw_bit(free_locus_odds(m, s.links, b, x), rng.uniform()));
+}
+
 // Every visited individual with a free phase bit in the block, in order.
 // One whose phase bits there are all forced holds the only configuration of
-// finite weight already (refresh_phase_masks), and is not drawn.
+// finite weight already (refresh_phase_masks), and is not drawn; one with a
+// single free bit is drawn at that locus alone.
 void sample_block(const PhaseModel& m, const PhaseBlock& b, PassSpace& s, Rng& rng)
 {
     const PhaseMasks& masks = m.ph->masks;
     for (int w = 0; w < masks.words; ++w) {
-        std::uint64_t free = 0;
-        for (int k = b.first; k <= b.last; ++k) free |= masks.free[k][w];
-        for (std::uint64_t visit = free & masks.visit[w]; visit != 0; visit &= visit - 1)
-            sample_individual(m, b, 64 * w + std::countr_zero(visit) + 1, s, rng);
+        std::uint64_t free = 0, several = 0;
+        for (int k = b.first; k <= b.last; ++k) {
+            several |= free & masks.free[k][w];
+            free |= masks.free[k][w];
+        }
+        for (std::uint64_t visit = free & masks.visit[w]; visit != 0; visit &= visit - 1) {
+            const int bit = std::countr_zero(visit), i = 64 * w + bit + 1;
+            if (several >> bit & 1) {
+                sample_individual(m, b, i, s, rng);
+                continue;
+            }
+            int k = b.first;
+            while ((masks.free[k][w] >> bit & 1) == 0) ++k;
+            sample_free_locus(m, b, i, k, s, rng);
+        }
     }
 }
 

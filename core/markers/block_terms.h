@@ -281,4 +281,14 @@ void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms,
 // the free bit 0 or 1), the same draw as draw_config over the full weights.
 int draw_one_free_bit(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, double u);
 
+// Log-odds of phase bit 1 against bit 0 for x with one het locus (h = 1)
+// whose bit no parent forces: x's other het loci in the block are forced and
+// hold their values, which the chains read from the SI table. The same odds
+// as draw_one_free_bit weighs.
+double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x);
+
+// Bit drawn with uniform u for log-odds `odds` of bit 1 against bit 0, as
+// draw_config over the two weights.
+int draw_bit(double odds, double u);
+
 }  // namespace vsk::phase_block
