@@ -52,8 +52,9 @@ double own_side_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b,
 }
 
 // Term of one known SI s next to the free row: +keep when s differs from
-// the chain's SI under bit 0 (base), -keep otherwise.
-inline double anchor_term(int s, int base, double keep) { return s != base ? keep : -keep; }
+// the chain's SI under bit 0 (base), -keep otherwise. Without branches: s
+// and base are 0 or 1 and unpredictable.
+inline double anchor_term(int s, int base, double keep) { return static_cast<double>(2 * (s ^ base) - 1) * keep; }
 
 // The chains of i's offspring on the sides they inherit from i (as
 // weigh_offspring_side): o's SI at the free locus is which of i's two
@@ -77,7 +78,7 @@ double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
         const int o = f.child[at], side = f.child_side[at];
         const int a = carried[side][o - 1];
         if (!f.weighed[side][o - 1] || (a != lo && a != hi)) continue;
-        const int base = a == lo ? 0 : 1, selfing = f.selfing[o - 1];
+        const int base = a != lo, selfing = f.selfing[o - 1];
         const si_t* col = si[side] + (o - 1);
         double chain = 0.0;
         for (int r = from[0]; r >= b.lower_row; --r) {
