@@ -143,6 +143,79 @@ void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b
     add_right_anchor(w, col, b, rows->from[1]);
 }
 
+// The offspring chains that follow the usual path: a known SI at both of
+// i's anchor rows (those present), a node at every row of the block's
+// ParentBlockRows, each a het locus of i where the child carries one of i's
+// alleles, and the plain matrix. Their terms differ only by whether
+// consecutive nodes agree, so the children are counted per link and
+// agreement, and each link's terms are added once.
+class PathCounts {
+public:
+    // False when a row of the block is not one of i's het loci with a phase
+    // (a QTL row, a deleted phase): every chain is then walked.
+    bool start(const ParentBlockRows& rows, const PhaseBlock& b)
+    {
+        if (rows.n + 2 > kNodes) return false;
+        for (int e = 0; e < rows.n; ++e)
+            if (rows.het[e] < 0) return false;
+        left_ = rows.from[0] >= b.lower_row;
+        right_ = rows.from[1] <= b.upper_row;
+        nodes_ = rows.n + left_ + right_;
+        for (int l = 0; l + 1 < nodes_; ++l) count_[l][0] = count_[l][1] = 0;
+        return true;
+    }
+
+    // Counts o's chain on `side` when it follows the path; false, and nothing
+    // counted, when it does not.
+    bool count(const PhaseModel& m, const BlockIndividual& x, const ParentBlockRows& rows, int o, int side)
+    {
+        const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
+        const SiColumn col = si_column(m, side, o);
+        int value[kNodes];
+        int n = 0;
+        if (left_ && (value[n++] = col.at(rows.from[0])) == kUnknown) return false;
+        for (int e = 0; e < rows.n; ++e) {
+            const int j = rows.het[e], a = alleles[x.het[j]][o - 1];
+            if (a != x.lo[j] && a != x.hi[j]) return false;
+            // SI under bit 0 at a free locus; under the forced bit otherwise.
+            value[n++] = (a != x.lo[j]) ^ std::max(x.forced[j], 0);
+        }
+        if (right_ && (value[n++] = col.at(rows.from[1])) == kUnknown) return false;
+        for (int l = 0; l + 1 < n; ++l) ++count_[l][value[l] ^ value[l + 1]];
+        return true;
+    }
+
+    // The counted terms: per link with a moving end, its agreement count
+    // times its link.
+    void add(ConfigTerms& terms, LinkCache& links, const ParentBlockRows& rows, const BlockIndividual& x) const
+    {
+        Node node[kNodes];
+        int n = 0;
+        if (left_) node[n++] = Node{rows.from[0], -1, 0, 0};
+        for (int e = 0; e < rows.n; ++e) {
+            const int j = rows.het[e];
+            node[n++] = x.forced[j] < 0 ? Node{rows.row[e], j, 0, 1} : Node{rows.row[e], -1, 0, 0};
+        }
+        if (right_) node[n++] = Node{rows.from[1], -1, 0, 0};
+        for (int l = 0; l + 1 < n; ++l) {
+            if (!node[l].moves() && !node[l + 1].moves()) continue;
+            const double keep = links.get(node[l].row, node[l + 1].row, 0);
+            for (int t = 0; t < 2; ++t) {
+                if (count_[l][t] == 0) continue;
+                Node a = node[l];
+                a.base = t;
+                terms.link(a, node[l + 1], count_[l][t] * keep);
+            }
+        }
+    }
+
+private:
+    static constexpr int kNodes = ParentBlockRows::kCapacity + 2;
+    bool left_ = false, right_ = false;
+    int nodes_ = 0;
+    int count_[kNodes][2];
+};
+
 void weigh_own_alleles(ConfigTerms& terms, const BlockIndividual& x)
 {
     for (int j = 0; j < x.h; ++j) {
@@ -199,12 +272,16 @@ void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms,
     const int first = f.first_child[x.i - 1], last = f.first_child[x.i];
     ParentBlockRows rows;
     const ParentBlockRows* known_rows = first < last && rows.set(m, b, x) ? &rows : nullptr;
+    PathCounts counts;
+    const bool by_path = known_rows != nullptr && counts.start(rows, b);
     for (int at = first; at < last; ++at) {
         const int c = f.child[at], side = f.child_side[at];
         if (!f.weighed[side][c - 1]) continue;
+        if (by_path && !f.selfing[c - 1] && counts.count(m, x, rows, c, side)) continue;
         ChainWalk w{terms, links, f.selfing[c - 1]};
         weigh_offspring_side(m, w, b, x, c, side, known_rows);
     }
+    if (by_path) counts.add(terms, links, rows, x);
     weigh_own_alleles(terms, x);
     terms.expand(logw);
 }
