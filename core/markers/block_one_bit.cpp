@@ -1,7 +1,7 @@
 // The draw of an individual whose phase bits in a block are all forced by
-// its parents but one, the commonest case once forced bits are fixed: only
-// the two known SI next to the free locus, on each chain that the free bit
-// moves, differ between its two configurations.
+// its parents but one, the commonest case: only the two known SI next to the
+// free locus, on each chain that the free bit moves, differ between its two
+// configurations.
 #include "core/markers/block_terms.h"
 
 namespace vsk::phase_block {
@@ -12,19 +12,18 @@ namespace {
 // v0 under bit 0 and v1 under bit 1: the nearest known SI on each side adds
 // its link to the bit it agrees with. Every other SI of the chain is the
 // table's: the state holds the forced bits, and the table follows the state.
-// The searches start at rows `left` (down) and `right` (up).
-double chain_odds(LinkCache& links, const PhaseBlock& b, const SiColumn& col, int free_row, int left, int right,
-                  int v0, int v1, int selfing)
+double chain_odds(LinkCache& links, const PhaseBlock& b, const SiColumn& col, int free_row, int v0, int v1,
+                  int selfing)
 {
     double odds = 0.0;
-    for (int row = left; row >= b.lower_row; --row) {
+    for (int row = free_row - 1; row >= b.lower_row; --row) {
         const int si = col.at(row);
         if (si == kUnknown) continue;
         const double keep = links.get(row, free_row, selfing);
         odds += (si == v1 ? keep : 0.0) - (si == v0 ? keep : 0.0);
         break;
     }
-    for (int row = right; row <= b.upper_row; ++row) {
+    for (int row = free_row + 1; row <= b.upper_row; ++row) {
         const int si = col.at(row);
         if (si == kUnknown) continue;
         const double keep = links.get(free_row, row, selfing);
@@ -32,23 +31,6 @@ double chain_odds(LinkCache& links, const PhaseBlock& b, const SiColumn& col, in
         break;
     }
     return odds;
-}
-
-// i's own chain on `side`: its SI at the free locus under either bit
-// (as own_side_si).
-double own_side_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, int side,
-                     int free_bit)
-{
-    const int k = x.het[free_bit], p = m.ph->families.parent[side][x.i - 1];
-    const int pp = m.ph->pat_allele[k][p - 1], pm = m.ph->mat_allele[k][p - 1];
-    int v0 = rule_si(side == 0 ? x.lo[free_bit] : x.hi[free_bit], pp, pm);
-    int v1 = rule_si(side == 0 ? x.hi[free_bit] : x.lo[free_bit], pp, pm);
-    if (v0 == kUnknown) v0 = v1;
-    if (v1 == kUnknown) v1 = v0;
-    if (v0 == v1) return 0.0;
-    const int free_row = m.row(k);
-    return chain_odds(links, b, si_column(m, side, x.i), free_row, free_row - 1, free_row + 1, v0, v1,
-                      m.ph->families.selfing[x.i - 1]);
 }
 
 // Term of one known SI s next to the free row: +keep when s differs from
@@ -61,11 +43,10 @@ inline double anchor_term(int s, int base, double keep) { return static_cast<dou
 // alleles it carries, XOR the free bit. Each chain's search starts at i's
 // rows `from` (parent_rows_around), where most chains find their known SI:
 // the links there (plain matrix) are taken once.
-double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x,
-                      int free_bit)
+double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x)
 {
     const PhaseFamilies& f = m.ph->families;
-    const int k = x.het[free_bit], row = m.row(k), lo = x.lo[free_bit], hi = x.hi[free_bit];
+    const int k = x.het[0], row = m.row(k), lo = x.lo[0], hi = x.hi[0];
     const signed char* carried[2] = {m.ph->pat_allele[k], m.ph->mat_allele[k]};
     const si_t* si[2] = {m.gpo[0]->data(), m.gpo[1]->data()};
     const std::size_t stride = static_cast<std::size_t>(m.gpo[0]->cols());
@@ -107,25 +88,14 @@ int draw_bit(double odds, double u)
     return w0 > 0.0 && w0 >= u * (w0 + w1) ? 0 : 1;
 }
 
-int draw_one_free_bit(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, double u)
-{
-    int free_bit = 0;
-    while (free_bit < kMaxBlockLoci - 1 && x.forced[free_bit] >= 0) ++free_bit;
-    const PhaseFamilies& f = m.ph->families;
-    double odds = x.allele[free_bit][1] - x.allele[free_bit][0];
-    for (int side = 0; side < 2; ++side)
-        if (f.weighed[side][x.i - 1]) odds += own_side_odds(m, links, b, x, side, free_bit);
-    odds += offspring_odds(m, links, b, x, free_bit);
-    return forced_config(x) | draw_bit(odds, u) << free_bit;
-}
-
 double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x)
 {
     const PhaseFamilies& f = m.ph->families;
     const int k = x.het[0], lo = x.lo[0], hi = x.hi[0], row = m.row(k);
     const signed char* pat = m.ph->pat_allele[k];
     const signed char* mat = m.ph->mat_allele[k];
-    // As set_allele_terms and own_side_odds, reading each parent once.
+    // The allele terms as set_allele_terms, and i's own chains (SI as
+    // own_side_si), reading each parent once.
     double term[2] = {0.0, 0.0}, own[2] = {0.0, 0.0};
     bool bad[2] = {false, false};
     for (int side = 0; side < 2; ++side) {
@@ -144,13 +114,12 @@ double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& 
         if (v0 == kUnknown) v0 = v1;
         if (v1 == kUnknown) v1 = v0;
         if (v0 != v1)
-            own[side] = chain_odds(links, b, si_column(m, side, x.i), row, row - 1, row + 1, v0, v1,
-                                   f.selfing[x.i - 1]);
+            own[side] = chain_odds(links, b, si_column(m, side, x.i), row, v0, v1, f.selfing[x.i - 1]);
     }
     double odds = bad[0] && bad[1] ? 0.0 : term[1] - term[0];
     odds += own[0];
     odds += own[1];
-    return odds + offspring_odds(m, links, b, x, 0);
+    return odds + offspring_odds(m, links, b, x);
 }
 
 }  // namespace vsk::phase_block

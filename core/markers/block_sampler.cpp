@@ -289,23 +289,6 @@ void mark_visited(const PhaseModel& m, bool founders)
         if (eligible(m, i, founders)) visit[(i - 1) / 64] |= std::uint64_t{1} << ((i - 1) % 64);
 }
 
-// Draws i's phases in the block from their full conditional.
-void sample_individual(const PhaseModel& m, const PhaseBlock& b, int i, PassSpace& s, Rng& rng)
-{
-    if (gather_individual(m, b, i, s.x) == 0) return;
-    if (s.x.free_bits == 0) {
-        // The one configuration of finite weight: no draw.
-        apply_config(m, s.x, forced_config(s.x));
-        return;
-    }
-    if (s.x.free_bits == 1) {
-        apply_config(m, s.x, draw_one_free_bit(m, s.links, b, s.x, rng.uniform()));
-        return;
-    }
-    weigh_individual(m, s.links, s.terms, b, s.x, s.logw);
-    apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
-}
-
 // Draws i's phase at locus k, its one free bit in the block. Its forced bits
 // hold their values (refresh_phase_masks) and the chains read them from the
 // SI table, so only locus k enters: the same draw as over the whole block.
@@ -319,6 +302,29 @@ void sample_free_locus(const PhaseModel& m, const PhaseBlock& b, int i, int k, P
     x.lo[0] = std::min(a, c);
     x.hi[0] = std::max(a, c);
     apply_config(m, x, draw_bit(free_locus_odds(m, s.links, b, x), rng.uniform()));
+}
+
+// Draws i's phases in the block from their full conditional; the pass
+// calls it for two or more free bits (a single one goes straight to
+// sample_free_locus), and it handles any count.
+void sample_individual(const PhaseModel& m, const PhaseBlock& b, int i, PassSpace& s, Rng& rng)
+{
+    if (gather_individual(m, b, i, s.x) == 0) return;
+    if (s.x.free_bits == 0) {
+        // The one configuration of finite weight: no draw.
+        apply_config(m, s.x, forced_config(s.x));
+        return;
+    }
+    if (s.x.free_bits == 1) {
+        apply_config(m, s.x, forced_config(s.x));
+        int k = s.x.het[0];
+        for (int j = 0; j < s.x.h && j < kMaxBlockLoci; ++j)
+            if (s.x.forced[j] < 0) k = s.x.het[j];
+        sample_free_locus(m, b, i, k, s, rng);
+        return;
+    }
+    weigh_individual(m, s.links, s.terms, b, s.x, s.logw);
+    apply_config(m, s.x, draw_config(s.logw, 1 << s.x.h, rng.uniform()));
 }
 
 // Every visited individual with a free phase bit in the block, in order.

@@ -276,15 +276,10 @@ void set_allele_terms(const PhaseModel& m, BlockIndividual& x);
 void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms, const PhaseBlock& b,
                       const BlockIndividual& x, double* logw, int qtl_row = -1);
 
-// For x with exactly one free phase bit: the configuration drawn with
-// uniform u among the two of finite weight (the forced bits at their values,
-// the free bit 0 or 1), the same draw as draw_config over the full weights.
-int draw_one_free_bit(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x, double u);
-
 // Log-odds of phase bit 1 against bit 0 for x with one het locus (h = 1)
 // whose bit no parent forces: x's other het loci in the block are forced and
-// hold their values, which the chains read from the SI table. The same odds
-// as draw_one_free_bit weighs.
+// hold their values, which the chains read from the SI table. Drawn with
+// draw_bit, the same draw as draw_config over the block's full weights.
 double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x);
 
 // Bit drawn with uniform u for log-odds `odds` of bit 1 against bit 0, as
