@@ -46,6 +46,8 @@ inline double anchor_term(int s, int base, double keep) { return static_cast<dou
 double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x)
 {
     const PhaseFamilies& f = m.ph->families;
+    const int first = f.first_child[x.i - 1], last = f.first_child[x.i];
+    if (first == last) return 0.0;
     const int k = x.het[0], row = m.row(k), lo = x.lo[0], hi = x.hi[0];
     const signed char* carried[2] = {m.ph->pat_allele[k], m.ph->mat_allele[k]};
     const si_t* si[2] = {m.gpo[0]->data(), m.gpo[1]->data()};
@@ -55,7 +57,7 @@ double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
     const double keep_from[2] = {from[0] >= b.lower_row ? links.get(from[0], row, 0) : 0.0,
                                  from[1] <= b.upper_row ? links.get(row, from[1], 0) : 0.0};
     double odds = 0.0;
-    for (int at = f.first_child[x.i - 1]; at < f.first_child[x.i]; ++at) {
+    for (int at = first; at < last; ++at) {
         const int o = f.child[at], side = f.child_side[at];
         const int a = carried[side][o - 1];
         if (!f.weighed[side][o - 1] || (a != lo && a != hi)) continue;
