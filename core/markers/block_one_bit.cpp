@@ -3,6 +3,7 @@
 // free locus, on each chain that the free bit moves, differ between its two
 // configurations.
 #include "core/markers/block_terms.h"
+#include "core/markers/byte_lanes.h"
 
 namespace vsk::phase_block {
 
@@ -38,15 +39,41 @@ double chain_odds(LinkCache& links, const PhaseBlock& b, const SiColumn& col, in
 // and base are 0 or 1 and unpredictable.
 inline double anchor_term(int s, int base, double keep) { return static_cast<double>(2 * (s ^ base) - 1) * keep; }
 
+// The terms of one offspring chain, walked from i's rows `from` to the
+// nearest known SI on each side: `col` is the child's column, `base` its SI
+// at the free row under bit 0, and keep_from the plain links at `from`.
+double child_chain_odds(LinkCache& links, const PhaseBlock& b, const si_t* col, std::size_t stride, const int* from,
+                        const double* keep_from, int row, int base, int selfing)
+{
+    double chain = 0.0;
+    for (int r = from[0]; r >= b.lower_row; --r) {
+        const int s = col[static_cast<std::size_t>(r) * stride];
+        if (s == kUnknown) continue;
+        chain += anchor_term(s, base, r == from[0] && !selfing ? keep_from[0] : links.get(r, row, selfing));
+        break;
+    }
+    for (int r = from[1]; r <= b.upper_row; ++r) {
+        const int s = col[static_cast<std::size_t>(r) * stride];
+        if (s == kUnknown) continue;
+        chain += anchor_term(s, base, r == from[1] && !selfing ? keep_from[1] : links.get(row, r, selfing));
+        break;
+    }
+    return chain;
+}
+
 // The chains of i's offspring on the sides they inherit from i (as
 // weigh_offspring_side): o's SI at the free locus is which of i's two
 // alleles it carries, XOR the free bit. Each chain's search starts at i's
-// rows `from` (parent_rows_around), where most chains find their known SI:
-// the links there (plain matrix) are taken once.
+// rows `from` (parent_rows_around), where nearly every chain finds a known
+// SI; such chains differ only by whether they agree with it, so they are
+// counted, eight children of a run at a time, and each anchor's link is
+// added once. The other chains (an unknown SI at `from`, selfings) are
+// walked.
 double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x)
 {
+    using namespace byte_lanes;
     const PhaseFamilies& f = m.ph->families;
-    const int first = f.first_child[x.i - 1], last = f.first_child[x.i];
+    const int first = f.first_run[x.i - 1], last = f.first_run[x.i];
     if (first == last) return 0.0;
     const int k = x.het[0], row = m.row(k), lo = x.lo[0], hi = x.hi[0];
     const signed char* carried[2] = {m.ph->pat_allele[k], m.ph->mat_allele[k]};
@@ -54,30 +81,47 @@ double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
     const std::size_t stride = static_cast<std::size_t>(m.gpo[0]->cols());
     int from[2];
     parent_rows_around(m, b, x.i, row, from);
-    const double keep_from[2] = {from[0] >= b.lower_row ? links.get(from[0], row, 0) : 0.0,
-                                 from[1] <= b.upper_row ? links.get(row, from[1], 0) : 0.0};
-    double odds = 0.0;
-    for (int at = first; at < last; ++at) {
-        const int o = f.child[at], side = f.child_side[at];
-        const int a = carried[side][o - 1];
-        if (!f.weighed[side][o - 1] || (a != lo && a != hi)) continue;
-        const int base = a != lo, selfing = f.selfing[o - 1];
-        const si_t* col = si[side] + (o - 1);
-        double chain = 0.0;
-        for (int r = from[0]; r >= b.lower_row; --r) {
-            const int s = col[static_cast<std::size_t>(r) * stride];
-            if (s == kUnknown) continue;
-            chain += anchor_term(s, base, r == from[0] && !selfing ? keep_from[0] : links.get(r, row, selfing));
-            break;
+    const bool left = from[0] >= b.lower_row, right = from[1] <= b.upper_row;
+    const double keep_from[2] = {left ? links.get(from[0], row, 0) : 0.0, right ? links.get(row, from[1], 0) : 0.0};
+    int counted = 0, left_differ = 0, right_differ = 0;
+    double walked = 0.0;
+    for (int r = first; r < last; ++r) {
+        const int side = f.run_side[r], c = f.run_child[r] - 1, length = f.run_length[r];
+        const signed char* allele = carried[side] + c;
+        const signed char* weighed = f.weighed[side].data() + c;
+        const signed char* selfing = f.selfing.data() + c;
+        const si_t* col = si[side] + c;
+        const si_t* before = left ? col + static_cast<std::size_t>(from[0]) * stride : nullptr;
+        const si_t* after = right ? col + static_cast<std::size_t>(from[1]) * stride : nullptr;
+        for (int t = 0; t < length; t += kLanes) {
+            const int n = std::min(kLanes, length - t);
+            const std::uint64_t a = load(allele + t, n), carries_hi = equal(a, hi);
+            const std::uint64_t valid = (equal(a, lo) | carries_hi) & low_bit(load(weighed + t, n));
+            std::uint64_t path = valid & ~low_bit(load(selfing + t, n)), s_before = 0, s_after = 0;
+            if (left) {
+                const std::uint64_t s = load(before + t, n);
+                path &= ~equal(s, kUnknown);
+                s_before = low_bit(s);
+            }
+            if (right) {
+                const std::uint64_t s = load(after + t, n);
+                path &= ~equal(s, kUnknown);
+                s_after = low_bit(s);
+            }
+            counted += count(path);
+            left_differ += count(path & (s_before ^ carries_hi));
+            right_differ += count(path & (s_after ^ carries_hi));
+            for (std::uint64_t rest = valid & ~path; rest != 0; rest &= rest - 1) {
+                const int lane = t + byte_lanes::first(rest);
+                walked += child_chain_odds(links, b, col + lane, stride, from, keep_from, row, allele[lane] != lo,
+                                           selfing[lane]);
+            }
         }
-        for (int r = from[1]; r <= b.upper_row; ++r) {
-            const int s = col[static_cast<std::size_t>(r) * stride];
-            if (s == kUnknown) continue;
-            chain += anchor_term(s, base, r == from[1] && !selfing ? keep_from[1] : links.get(row, r, selfing));
-            break;
-        }
-        odds += chain;
     }
+    // A child whose SI differs from its anchor's under bit 0 adds +keep.
+    double odds = walked;
+    if (left) odds += keep_from[0] * (2 * left_differ - counted);
+    if (right) odds += keep_from[1] * (2 * right_differ - counted);
     return odds;
 }
 

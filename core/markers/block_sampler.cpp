@@ -49,6 +49,33 @@ void resize_families(PhaseFamilies& f, int n, std::size_t links)
     f.first_child.resize(static_cast<std::size_t>(n) + 1);
     f.child.resize(links);
     f.child_side.resize(links);
+    f.first_run.resize(static_cast<std::size_t>(n) + 1);
+    f.run_child.resize(links);
+    f.run_length.resize(links);
+    f.run_side.resize(links);
+}
+
+// Splits each individual's child list into runs of consecutive individuals
+// on the same side.
+void set_child_runs(PhaseFamilies& f)
+{
+    int runs = 0;
+    for (int i = 1; i <= f.n; ++i) {
+        f.first_run[i - 1] = runs;
+        for (int at = f.first_child[i - 1]; at < f.first_child[i]; ++at) {
+            const bool extends = at > f.first_child[i - 1] && f.child_side[at] == f.child_side[at - 1] &&
+                                 f.child[at] == f.child[at - 1] + 1;
+            if (extends) {
+                ++f.run_length[runs - 1];
+                continue;
+            }
+            f.run_child[runs] = f.child[at];
+            f.run_length[runs] = 1;
+            f.run_side[runs] = f.child_side[at];
+            ++runs;
+        }
+    }
+    f.first_run[f.n] = runs;
 }
 
 }  // namespace
@@ -80,6 +107,7 @@ void refresh_phase_families(const PhaseModel& m)
         }
     }
     f.first_child[n] = at;
+    set_child_runs(f);
 }
 
 namespace {

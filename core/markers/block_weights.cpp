@@ -2,6 +2,7 @@
 // individual's SI chains and its offspring's next to a block, its
 // founder-allele terms and the bits its parents force.
 #include "core/markers/block_terms.h"
+#include "core/markers/byte_lanes.h"
 
 namespace vsk::phase_block {
 
@@ -165,24 +166,51 @@ public:
         return true;
     }
 
-    // Counts o's chain on `side` when it follows the path; false, and nothing
-    // counted, when it does not.
-    bool count(const PhaseModel& m, const BlockIndividual& x, const ParentBlockRows& rows, int o, int side)
+    // Counts the chains of a run of children on `side` (children c + 1 ..
+    // c + length) that follow the path, eight at a time; calls walk(o) for
+    // each other weighed child, in order.
+    template <class Walk>
+    void count_run(const PhaseModel& m, const BlockIndividual& x, const ParentBlockRows& rows, int side, int c,
+                   int length, Walk&& walk)
     {
+        using namespace byte_lanes;
+        const PhaseFamilies& f = m.ph->families;
         const Table<signed char>& alleles = side == 0 ? m.ph->pat_allele : m.ph->mat_allele;
-        const SiColumn col = si_column(m, side, o);
-        int value[kNodes];
-        int n = 0;
-        if (left_ && (value[n++] = col.at(rows.from[0])) == kUnknown) return false;
-        for (int e = 0; e < rows.n; ++e) {
-            const int j = rows.het[e], a = alleles[x.het[j]][o - 1];
-            if (a != x.lo[j] && a != x.hi[j]) return false;
-            // SI under bit 0 at a free locus; under the forced bit otherwise.
-            value[n++] = (a != x.lo[j]) ^ std::max(x.forced[j], 0);
+        const si_t* col = m.gpo[side]->data() + c;
+        const std::size_t stride = static_cast<std::size_t>(m.gpo[side]->cols());
+        const si_t* before = left_ ? col + static_cast<std::size_t>(rows.from[0]) * stride : nullptr;
+        const si_t* after = right_ ? col + static_cast<std::size_t>(rows.from[1]) * stride : nullptr;
+        for (int t = 0; t < length; t += kLanes) {
+            const int n = std::min(kLanes, length - t);
+            const std::uint64_t weighed = low_bit(load(f.weighed[side].data() + c + t, n));
+            std::uint64_t path = weighed & ~low_bit(load(f.selfing.data() + c + t, n));
+            // SI per node under bit 0 at a free locus, under the forced bit
+            // otherwise.
+            std::uint64_t value[kNodes];
+            int v = 0;
+            if (left_) {
+                const std::uint64_t s = load(before + t, n);
+                path &= ~equal(s, kUnknown);
+                value[v++] = low_bit(s);
+            }
+            for (int e = 0; e < rows.n; ++e) {
+                const int j = rows.het[e];
+                const std::uint64_t a = load(alleles[x.het[j]] + c + t, n), carries_hi = equal(a, x.hi[j]);
+                path &= equal(a, x.lo[j]) | carries_hi;
+                value[v++] = x.forced[j] > 0 ? carries_hi ^ kHigh : carries_hi;
+            }
+            if (right_) {
+                const std::uint64_t s = load(after + t, n);
+                path &= ~equal(s, kUnknown);
+                value[v++] = low_bit(s);
+            }
+            for (int l = 0; l + 1 < v; ++l) {
+                const int differ = count(path & (value[l] ^ value[l + 1]));
+                count_[l][1] += differ;
+                count_[l][0] += count(path) - differ;
+            }
+            for (std::uint64_t rest = weighed & ~path; rest != 0; rest &= rest - 1) walk(c + t + first(rest) + 1);
         }
-        if (right_ && (value[n++] = col.at(rows.from[1])) == kUnknown) return false;
-        for (int l = 0; l + 1 < n; ++l) ++count_[l][value[l] ^ value[l + 1]];
-        return true;
     }
 
     // The counted terms: per link with a moving end, its agreement count
@@ -274,14 +302,20 @@ void weigh_individual(const PhaseModel& m, LinkCache& links, ConfigTerms& terms,
     const ParentBlockRows* known_rows = first < last && rows.set(m, b, x) ? &rows : nullptr;
     PathCounts counts;
     const bool by_path = known_rows != nullptr && counts.start(rows, b);
-    for (int at = first; at < last; ++at) {
-        const int c = f.child[at], side = f.child_side[at];
-        if (!f.weighed[side][c - 1]) continue;
-        if (by_path && !f.selfing[c - 1] && counts.count(m, x, rows, c, side)) continue;
+    const auto walk = [&](int c, int side) {
         ChainWalk w{terms, links, f.selfing[c - 1]};
         weigh_offspring_side(m, w, b, x, c, side, known_rows);
+    };
+    if (by_path) {
+        for (int r = f.first_run[x.i - 1]; r < f.first_run[x.i]; ++r) {
+            const int side = f.run_side[r];
+            counts.count_run(m, x, rows, side, f.run_child[r] - 1, f.run_length[r], [&](int c) { walk(c, side); });
+        }
+        counts.add(terms, links, rows, x);
+    } else {
+        for (int at = first; at < last; ++at)
+            if (f.weighed[f.child_side[at]][f.child[at] - 1]) walk(f.child[at], f.child_side[at]);
     }
-    if (by_path) counts.add(terms, links, rows, x);
     weigh_own_alleles(terms, x);
     terms.expand(logw);
 }

@@ -358,6 +358,14 @@ struct PhaseFamilies {
     std::vector<int> first_child;      // [n + 1]: children of i are child[first_child[i - 1] .. first_child[i])
     std::vector<int> child;            // 1-based
     std::vector<signed char> child_side;
+    // The same children as runs of consecutive individuals inherited on the
+    // same side (full-sib families are usually listed together), so the
+    // samplers can read their columns a word at a time: runs of i are
+    // run_child/run_length/run_side[first_run[i - 1] .. first_run[i]).
+    std::vector<int> first_run;        // [n + 1]
+    std::vector<int> run_child;        // first child of the run, 1-based
+    std::vector<int> run_length;
+    std::vector<signed char> run_side;
 };
 
 // Which individuals a phase pass must weigh at each marker locus, as a bit

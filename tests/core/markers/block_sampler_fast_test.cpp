@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
+#include <vector>
 
 #include "core/markers/block_sampler.h"
+#include "core/markers/block_terms.h"
 #include "core/markers/chain_prep.h"
 #include "core/markers/phases_reports.h"
 #include "core/state/console.h"
@@ -25,7 +28,9 @@ Design random_design(unsigned seed)
 {
     std::mt19937 g(seed);
     Design d;
-    d.pedigree = phasetest::outbred_pedigree(2 + 2 * static_cast<int>(g() % 3), 2 + static_cast<int>(g() % 6),
+    // Families of 2 to 22: the samplers read a family's columns eight
+    // children at a time, with a shorter word at its end.
+    d.pedigree = phasetest::outbred_pedigree(2 + 2 * static_cast<int>(g() % 3), 2 + 4 * static_cast<int>(g() % 6),
                                              static_cast<int>(g() % 6));
     const int n = static_cast<int>(d.pedigree.size());
     for (int extra = 0; extra < 6; ++extra) {
@@ -155,4 +160,26 @@ TEST(MarkerBlockFast, PassesEqualReferencePasses)
                 ASSERT_EQ(fast.gpo1[row][i], slow.gpo1[row][i]) << "seed " << seed << " row " << row;
             }
     }
+}
+
+// The two-configuration draw agrees with the draw over both weights
+// everywhere, at 1/2 and at odds that round a weight to 1 or 0 included.
+TEST(MarkerBlockFast, BitDrawEqualsConfigurationDraw)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> odds = {0.0, -0.0, 1e-300, -1e-300, 1e-17, -1e-17, 1e-16, -1e-16, 0.3, -0.3, 37.0, -37.0,
+                                800.0, -800.0, inf, -inf};
+    std::vector<double> u = {0.0, 1e-300, 0.5, std::nextafter(0.5, 0.0), std::nextafter(0.5, 1.0), 0.25, 0.75,
+                             std::nextafter(1.0, 0.0)};
+    std::mt19937 g(5);
+    std::uniform_real_distribution<double> unit(0.0, 1.0), spread(-4.0, 4.0);
+    for (int r = 0; r < 500; ++r) {
+        odds.push_back(spread(g));
+        u.push_back(unit(g));
+    }
+    for (const double o : odds)
+        for (const double v : u) {
+            const double logw[2] = {0.0, o};
+            ASSERT_EQ(phase_block::draw_bit(o, v), draw_config(logw, 2, v)) << "odds " << o << " u " << v;
+        }
 }
