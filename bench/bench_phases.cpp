@@ -173,7 +173,9 @@ Timing measure(int founders, const std::vector<Generation>& gens, int groups, in
     t.prepare = cpu_now() - c0;
     Rng rng;
     rng.seed(11);
-    // First call outside the timing: it allocates the tallies.
+    // First calls outside the timing: they allocate the tallies and the
+    // samplers' working space.
+    pass(m, rng, block, true);
     tally_phases(m, r.par);
     const long before = g_allocations.load();
     c0 = cpu_now();

@@ -144,10 +144,13 @@ double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& 
     // own_side_si), reading each parent once.
     double term[2] = {0.0, 0.0}, own[2] = {0.0, 0.0};
     bool bad[2] = {false, false};
-    for (int side = 0; side < 2; ++side) {
+    // Without a scored parent on either side both orders take the same two
+    // frequencies, and their terms cancel.
+    const bool founder_like = unscored_parent(pat, f.parent[0][x.i - 1]) && unscored_parent(pat, f.parent[1][x.i - 1]);
+    for (int side = 0; side < 2 && !founder_like; ++side) {
         const int p = f.parent[side][x.i - 1];
         const int first = side == 0 ? lo : hi, second = side == 0 ? hi : lo;
-        if (p == 0 || pat[p - 1] == kMissingAllele) {
+        if (unscored_parent(pat, p)) {
             term[0] += founder_allele_logfreq((*m.loci)[k], first);
             term[1] += founder_allele_logfreq((*m.loci)[k], second);
             continue;

@@ -205,7 +205,7 @@ struct WeighSpace {
     BlockIndividual x;
 };
 
-// Working space of one pass, on the stack: no allocation in a sweep.
+// Working space of one pass.
 struct PassSpace : WeighSpace {
     double logw[1 << kMaxBits];
 };
@@ -286,7 +286,7 @@ void marker_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, const
 {
     WeighSpace& s = shared_weigh_space();
     families_of(m);
-    s.links.start(*m.par, b);
+    s.links.start(*m.par);
     set_individual(m, b, i, het, h, s.x);
     weigh_individual(m, s.links, s.terms, b, s.x, logw);
 }
@@ -296,7 +296,7 @@ void marker_qtl_block_weights(const PhaseModel& m, int i, const PhaseBlock& b, c
 {
     WeighSpace& s = shared_weigh_space();
     families_of(m);
-    s.links.start(*m.par, b);
+    s.links.start(*m.par);
     set_individual(m, b, i, het, h, s.x);
     weigh_individual(m, s.links, s.terms, b, s.x, logw, qtl_row);
 }
@@ -393,12 +393,14 @@ int sample_phase_blocks(const PhaseModel& m, Rng& rng, int size, bool founders)
     refresh_phase_families(m);
     refresh_phase_masks(m);
     mark_visited(m, founders);
-    PassSpace s;
+    // The run's pass space: its link entries keep their storage, and serve
+    // the whole pass.
+    PassSpace& s = run_workspace().part<PassSpace>();
+    s.links.start(*m.par);
     const bool joint = founders && joint_qtl_sampler != nullptr && m.par->indicQTL == 1;
     for (int first = start; first + size <= n_loci; first += size) {
         const PhaseBlock b = make_phase_block(m, first, first + size - 1);
         if (joint && block_holds_qtl_row(m, b) && joint_qtl_sampler(m, b, rng)) continue;
-        s.links.start(*m.par, b);
         sample_block(m, b, s, rng);
     }
     return start;

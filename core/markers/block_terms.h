@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "core/markers/block_sampler.h"
 
@@ -25,43 +26,50 @@ inline double link_of(double r)
     return std::log(1.0 - r) - std::log(r);
 }
 
-// Log-odds of no change, log(1 - r) - log(r), between two rows near the
-// block, each computed on its first use inside the block (a stamp per entry
-// marks the block it was computed for).
+// Log-odds of no change, log(1 - r) - log(r), between two rows, each pair
+// of rows up to kBand apart computed on its first use after start() (a
+// stamp per entry marks the start it was computed for) and farther pairs
+// computed at each use. The recombination rates stay put within a pass, so
+// a pass starts once; a single weighing starts at every call.
 class LinkCache {
 public:
-    static constexpr int kSpan = 48;
-    static constexpr int kMargin = 12;
+    static constexpr int kBand = 16;
 
-    LinkCache() { std::memset(seen_, 0, sizeof seen_); }
-    void start(const Par& p, const PhaseBlock& b)
+    // Sizes the entries for the rows of p (allocating only when the rows
+    // outgrow them) and makes every earlier entry stale.
+    void start(const Par& p)
     {
         par_ = &p;
-        base_ = std::max(b.lower_row, b.first_row - kMargin);
-        size_ = std::clamp(std::min(b.upper_row, b.last_row + kMargin) - base_ + 1, 0, kSpan);
+        rows_ = std::max(p.n_lcs_rows, 0);
+        const std::size_t size = 2 * static_cast<std::size_t>(rows_) * kBand;
+        if (entry_.size() < size) entry_.resize(size);
         if (++stamp_ == 0) {
-            std::memset(seen_, 0, sizeof seen_);
+            for (Entry& e : entry_) e.stamp = 0;
             stamp_ = 1;
         }
     }
     // Rows a < b.
     [[gnu::always_inline]] double get(int a, int b, int selfing)
     {
-        const int u = a - base_, v = b - base_;
-        if (u < 0 || v >= size_) return link_of(row_recombination(*par_, a, b, selfing));
-        if (seen_[selfing][u][v] != stamp_) {
-            seen_[selfing][u][v] = stamp_;
-            value_[selfing][u][v] = link_of(row_recombination(*par_, a, b, selfing));
+        const unsigned d = static_cast<unsigned>(b - a - 1);
+        if (d >= kBand || b >= rows_) return link_of(row_recombination(*par_, a, b, selfing));
+        Entry& e = entry_[(static_cast<std::size_t>(selfing) * rows_ + a) * kBand + d];
+        if (e.stamp != stamp_) {
+            e.stamp = stamp_;
+            e.value = link_of(row_recombination(*par_, a, b, selfing));
         }
-        return value_[selfing][u][v];
+        return e.value;
     }
 
 private:
+    struct Entry {
+        double value;
+        unsigned stamp;
+    };
     const Par* par_ = nullptr;
-    int base_ = 0, size_ = 0;
+    int rows_ = 0;
     unsigned stamp_ = 0;
-    unsigned seen_[2][kSpan][kSpan];
-    double value_[2][kSpan][kSpan];
+    std::vector<Entry> entry_;
 };
 
 // One known SI of a chain: base ^ (flip & phase bit `het`); het < 0 or
@@ -240,6 +248,10 @@ inline int forced_config(const BlockIndividual& x)
         if (x.forced[j] > 0) config |= bit;
     return config;
 }
+
+// Whether parent p (0 for none) has no scored genotype in the locus' row
+// `pat`: the side then takes the founder-allele frequency.
+inline bool unscored_parent(const signed char* pat, int p) { return p == 0 || pat[p - 1] == kMissingAllele; }
 
 // Whether putting allele `first` on side 0 and `second` on side 1 of a het
 // locus contradicts a parent: a scored allele the parent does not carry

@@ -267,10 +267,13 @@ void set_allele_terms(const PhaseModel& m, BlockIndividual& x)
         const signed char* mat = m.ph->mat_allele[k];
         // Phase bit 0 puts lo on side 0 and hi on side 1; bit 1 the reverse.
         // A side without a scored parent takes the founder-allele frequency.
+        // Without a scored parent on either side both orders take the same
+        // two frequencies: the terms are left out, as a constant.
         double term[2] = {0.0, 0.0};
-        for (int side = 0; side < 2; ++side) {
+        const bool founder_like = unscored_parent(pat, parent[0]) && unscored_parent(pat, parent[1]);
+        for (int side = 0; side < 2 && !founder_like; ++side) {
             const int p = parent[side];
-            if (p != 0 && pat[p - 1] != kMissingAllele) continue;
+            if (!unscored_parent(pat, p)) continue;
             term[0] += founder_allele_logfreq((*m.loci)[k], side == 0 ? lo : hi);
             term[1] += founder_allele_logfreq((*m.loci)[k], side == 0 ? hi : lo);
         }

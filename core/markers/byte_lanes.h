@@ -33,6 +33,10 @@ inline std::uint64_t equal(std::uint64_t v, int c)
     return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
+// High bit of the lanes where u > v, for bytes below 128 (no lane borrows:
+// each lane of v | kHigh is at least 128).
+inline std::uint64_t greater(std::uint64_t u, std::uint64_t v) { return ~((v | kHigh) - u) & kHigh; }
+
 // High bit of the lanes whose lowest bit is set.
 inline std::uint64_t low_bit(std::uint64_t v) { return (v & kOnes) << 7; }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/markers/block_sampler.h"
+#include "core/markers/byte_lanes.h"
 #include "core/numeric/variates.h"
 
 namespace vsk {
@@ -84,6 +85,17 @@ void close_pairs_of(MarkerPhases& ph, int k, int c, int now)
     }
 }
 
+// Starts a new run of individual c's phase bit at locus k when it changed
+// (heterozygous, not excluded), closing the runs of the pairs that hold it.
+void tally_bit(MarkerPhases& ph, int k, int c, int now)
+{
+    const signed char bit = ph.pat_allele[k][c] > ph.mat_allele[k][c];
+    if (bit == ph.tally_bits[k][c] || ph.heterozygous[k][c] != 1 || ph.phase_status[0][c] == 4) return;
+    close_pairs_of(ph, k, c, now);
+    ph.tally_bits[k][c] = bit;
+    ph.tally_since[k][c] = now;
+}
+
 void start_tallies(const PhaseModel& m)
 {
     MarkerPhases& ph = *m.ph;
@@ -110,19 +122,23 @@ void tally_phases(const PhaseModel& m, Par& p)
     }
     // Rows in increasing order: a pair whose two bits both changed is closed
     // when its first locus is met (the second's run start is then this pass).
+    // Few bits change between passes, so the bits are compared eight at a
+    // time and only the lanes that changed are looked at.
+    using namespace byte_lanes;
     const int now = p.n_si_tallies;
-    const signed char* excluded = ph.phase_status[0];
     for (int k = 0; k < m.n_loci(); ++k) {
-        const signed char* het = ph.heterozygous[k];
         const signed char* pat = ph.pat_allele[k];
         const signed char* mat = ph.mat_allele[k];
-        signed char* bits = ph.tally_bits[k];
-        for (int c = 0; c < n; ++c) {
-            const signed char bit = pat[c] > mat[c];
-            if (bit == bits[c] || het[c] != 1 || excluded[c] == 4) continue;
-            close_pairs_of(ph, k, c, now);
-            bits[c] = bit;
-            ph.tally_since[k][c] = now;
+        const signed char* bits = ph.tally_bits[k];
+        for (int c = 0; c < n; c += kLanes) {
+            const int lanes = std::min(kLanes, n - c);
+            const std::uint64_t a = load(pat + c, lanes), b = load(mat + c, lanes);
+            // Codes of 128 and more (none in practice) have every lane looked at.
+            std::uint64_t changed = (a | b) & kHigh ? kHigh : greater(a, b) ^ low_bit(load(bits + c, lanes));
+            for (; changed != 0; changed &= changed - 1) {
+                const int lane = first(changed);
+                if (lane < lanes) tally_bit(ph, k, c + lane, now);
+            }
         }
     }
     ++p.n_si_tallies;
