@@ -2,6 +2,9 @@
 // its parents but one, the commonest case: only the two known SI next to the
 // free locus, on each chain that the free bit moves, differ between its two
 // configurations.
+#include <bit>
+#include <cstdint>
+
 #include "core/markers/block_terms.h"
 #include "core/markers/byte_lanes.h"
 
@@ -69,7 +72,8 @@ double child_chain_odds(LinkCache& links, const PhaseBlock& b, const si_t* col, 
 // counted, eight children of a run at a time, and each anchor's link is
 // added once. The other chains (an unknown SI at `from`, selfings) are
 // walked.
-double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x)
+[[gnu::noinline]] double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b,
+                                     const BlockIndividual& x)
 {
     using namespace byte_lanes;
     const PhaseFamilies& f = m.ph->families;
@@ -129,9 +133,20 @@ double offspring_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b
 
 int draw_bit(double odds, double u)
 {
-    // As draw_config over the two configurations, bit 0 first.
-    const double w0 = odds > 0.0 ? std::exp(-odds) : 1.0, w1 = odds > 0.0 ? 1.0 : std::exp(odds);
-    return w0 > 0.0 && w0 >= u * (w0 + w1) ? 0 : 1;
+    // Nearly every phase is all but certain: at |odds| >= 6 the unlikelier
+    // bit has probability below e^-6 = 0.0025, so a uniform at least 0.01 away
+    // from its end of the unit interval picks the likelier bit, as the exact
+    // comparison below would. Both tests are predictable, unlike the
+    // exponential's cost; the sign, a coin flip, only enters as a factor.
+    if (std::fabs(odds) >= 6.0 && (u - 0.5) * std::copysign(1.0, odds) >= -0.49) return odds > 0.0;
+    // As draw_config over the two configurations, bit 0 first: weights e and
+    // 1 (bit 1 likelier) or 1 and e, whose sum is 1 + e either way. The sign
+    // is a coin flip, so it picks bit 0's weight without a branch.
+    const double e = std::exp(-std::fabs(odds));
+    const std::uint64_t positive = 0 - static_cast<std::uint64_t>(odds > 0.0);
+    const std::uint64_t w0_bits = (std::bit_cast<std::uint64_t>(e) & positive) | (std::bit_cast<std::uint64_t>(1.0) & ~positive);
+    const double w0 = std::bit_cast<double>(w0_bits);
+    return w0 > 0.0 && w0 >= u * (1.0 + e) ? 0 : 1;
 }
 
 double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x)
@@ -168,6 +183,9 @@ double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& 
     double odds = bad[0] && bad[1] ? 0.0 : term[1] - term[0];
     odds += own[0];
     odds += own[1];
+    // The offspring's chains out of line: most individuals have none, and
+    // the draw of those stays small.
+    if (f.first_run[x.i - 1] == f.first_run[x.i]) return odds;
     return odds + offspring_odds(m, links, b, x);
 }
 

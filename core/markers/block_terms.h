@@ -52,16 +52,21 @@ public:
     [[gnu::always_inline]] double get(int a, int b, int selfing)
     {
         const unsigned d = static_cast<unsigned>(b - a - 1);
-        if (d >= kBand || b >= rows_) return link_of(row_recombination(*par_, a, b, selfing));
+        if (d >= kBand || b >= rows_) return compute(a, b, selfing);
         Entry& e = entry_[(static_cast<std::size_t>(selfing) * rows_ + a) * kBand + d];
         if (e.stamp != stamp_) {
             e.stamp = stamp_;
-            e.value = link_of(row_recombination(*par_, a, b, selfing));
+            e.value = compute(a, b, selfing);
         }
         return e.value;
     }
 
 private:
+    // Out of line: the callers' loops stay small.
+    [[gnu::noinline, gnu::cold]] double compute(int a, int b, int selfing) const
+    {
+        return link_of(row_recombination(*par_, a, b, selfing));
+    }
     struct Entry {
         double value;
         unsigned stamp;

@@ -5,6 +5,7 @@
 // genotypes, several alleles and QTL rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -163,16 +164,21 @@ TEST(MarkerBlockFast, PassesEqualReferencePasses)
 }
 
 // The two-configuration draw agrees with the draw over both weights
-// everywhere, at 1/2 and at odds that round a weight to 1 or 0 included.
+// everywhere: at 1/2, at odds that round a weight to 1 or 0, and at the
+// bounds where it decides without the exponential.
 TEST(MarkerBlockFast, BitDrawEqualsConfigurationDraw)
 {
     const double inf = std::numeric_limits<double>::infinity();
     std::vector<double> odds = {0.0, -0.0, 1e-300, -1e-300, 1e-17, -1e-17, 1e-16, -1e-16, 0.3, -0.3, 37.0, -37.0,
                                 800.0, -800.0, inf, -inf};
-    std::vector<double> u = {0.0, 1e-300, 0.5, std::nextafter(0.5, 0.0), std::nextafter(0.5, 1.0), 0.25, 0.75,
-                             std::nextafter(1.0, 0.0)};
+    std::vector<double> u = {0.0, 1e-300, 1e-5, 0.0099, 0.01, 0.5, std::nextafter(0.5, 0.0), std::nextafter(0.5, 1.0),
+                             0.25, 0.75, 0.99, 0.9901, std::nextafter(1.0, 0.0)};
+    for (const double o : {5.999, 6.0, 6.001, 9.0}) {
+        odds.push_back(o);
+        odds.push_back(-o);
+    }
     std::mt19937 g(5);
-    std::uniform_real_distribution<double> unit(0.0, 1.0), spread(-4.0, 4.0);
+    std::uniform_real_distribution<double> unit(0.0, 1.0), spread(-12.0, 12.0);
     for (int r = 0; r < 500; ++r) {
         odds.push_back(spread(g));
         u.push_back(unit(g));
@@ -182,4 +188,42 @@ TEST(MarkerBlockFast, BitDrawEqualsConfigurationDraw)
             const double logw[2] = {0.0, o};
             ASSERT_EQ(phase_block::draw_bit(o, v), draw_config(logw, 2, v)) << "odds " << o << " u " << v;
         }
+}
+
+// The configuration draw, which decides a dominant configuration without
+// exponentials, against the plain scan over the weights, on random weights
+// from flat to sharply peaked, ties and impossible configurations included.
+TEST(MarkerBlockFast, ConfigurationDrawEqualsPlainScan)
+{
+    const auto plain = [](const double* logw, int n, double u) {
+        double top = -std::numeric_limits<double>::infinity();
+        for (int c = 0; c < n; ++c) top = std::max(top, logw[c]);
+        if (std::isinf(top) && top < 0) return 0;
+        std::vector<double> w(static_cast<std::size_t>(n));
+        double total = 0.0;
+        for (int c = 0; c < n; ++c) total += (w[c] = std::isinf(logw[c]) ? 0.0 : std::exp(logw[c] - top));
+        double cumulative = 0.0;
+        int last = 0;
+        for (int c = 0; c < n; ++c) {
+            if (w[c] <= 0.0) continue;
+            last = c;
+            if ((cumulative += w[c]) >= u * total) return c;
+        }
+        return last;
+    };
+    std::mt19937 g(9);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int r = 0; r < 20000; ++r) {
+        const int n = 1 << (1 + static_cast<int>(g() % 5));
+        const double spread = r % 4 == 0 ? 2.0 : 15.0;
+        double logw[32];
+        for (int c = 0; c < n; ++c) {
+            const unsigned kind = g() % 10;
+            logw[c] = kind == 0 ? -std::numeric_limits<double>::infinity() : kind == 1 && c > 0 ? logw[c - 1]
+                                                                                                   : -spread * unit(g);
+        }
+        const double near_edges[] = {0.0, 0.0099, 0.01, 0.5, 0.99, 0.9901, std::nextafter(1.0, 0.0)};
+        const double u = r % 3 == 0 ? near_edges[g() % 7] : unit(g);
+        ASSERT_EQ(draw_config(logw, n, u), plain(logw, n, u)) << "round " << r;
+    }
 }
