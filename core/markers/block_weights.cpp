@@ -145,11 +145,12 @@ void weigh_offspring_side(const PhaseModel& m, ChainWalk& w, const PhaseBlock& b
 }
 
 // The offspring chains that follow the usual path: a known SI at both of
-// i's anchor rows (those present), a node at every row of the block's
-// ParentBlockRows, each a het locus of i where the child carries one of i's
-// alleles, and the plain matrix. Their terms differ only by whether
-// consecutive nodes agree, so the children are counted per link and
-// agreement, and each link's terms are added once.
+// i's anchor rows (those present), nodes at rows of the block's
+// ParentBlockRows (each a het locus of i where the child carries one of i's
+// alleles; a child with a missing genotype there has no node), and the
+// plain matrix. Their terms differ only by which nodes they have and
+// whether consecutive ones agree, so the children are counted per pair of
+// consecutive nodes and agreement, and each pair's link is added once.
 class PathCounts {
 public:
     // False when a row of the block is not one of i's het loci with a phase
@@ -162,7 +163,8 @@ public:
         left_ = rows.from[0] >= b.lower_row;
         right_ = rows.from[1] <= b.upper_row;
         nodes_ = rows.n + left_ + right_;
-        for (int l = 0; l + 1 < nodes_; ++l) count_[l][0] = count_[l][1] = 0;
+        for (int l = 0; l < nodes_; ++l)
+            for (int u = l + 1; u < nodes_; ++u) count_[l][u][0] = count_[l][u][1] = 0;
         return true;
     }
 
@@ -184,37 +186,35 @@ public:
             const int n = std::min(kLanes, length - t);
             const std::uint64_t weighed = low_bit(load(f.weighed[side].data() + c + t, n));
             std::uint64_t path = weighed & ~low_bit(load(f.selfing.data() + c + t, n));
-            // SI per node under bit 0 at a free locus, under the forced bit
-            // otherwise.
-            std::uint64_t value[kNodes];
+            // Per node, the lanes that have it and their SI there: under bit 0
+            // at a free locus, under the forced bit otherwise.
+            std::uint64_t has[kNodes], value[kNodes];
             int v = 0;
             if (left_) {
                 const std::uint64_t s = load(before + t, n);
                 path &= ~equal(s, kUnknown);
+                has[v] = kHigh;
                 value[v++] = low_bit(s);
             }
             for (int e = 0; e < rows.n; ++e) {
                 const int j = rows.het[e];
                 const std::uint64_t a = load(alleles[x.het[j]] + c + t, n), carries_hi = equal(a, x.hi[j]);
-                path &= equal(a, x.lo[j]) | carries_hi;
+                has[v] = equal(a, x.lo[j]) | carries_hi;
                 value[v++] = x.forced[j] > 0 ? carries_hi ^ kHigh : carries_hi;
             }
             if (right_) {
                 const std::uint64_t s = load(after + t, n);
                 path &= ~equal(s, kUnknown);
+                has[v] = kHigh;
                 value[v++] = low_bit(s);
             }
-            for (int l = 0; l + 1 < v; ++l) {
-                const int differ = count(path & (value[l] ^ value[l + 1]));
-                count_[l][1] += differ;
-                count_[l][0] += count(path) - differ;
-            }
+            count_pairs(has, value, v, path);
             for (std::uint64_t rest = weighed & ~path; rest != 0; rest &= rest - 1) walk(c + t + first(rest) + 1);
         }
     }
 
-    // The counted terms: per link with a moving end, its agreement count
-    // times its link.
+    // The counted terms: per pair of consecutive nodes with a moving end,
+    // its agreement count times its link.
     void add(ConfigTerms& terms, LinkCache& links, const ParentBlockRows& rows, const BlockIndividual& x) const
     {
         Node node[kNodes];
@@ -225,23 +225,44 @@ public:
             node[n++] = x.forced[j] < 0 ? Node{rows.row[e], j, 0, 1} : Node{rows.row[e], -1, 0, 0};
         }
         if (right_) node[n++] = Node{rows.from[1], -1, 0, 0};
-        for (int l = 0; l + 1 < n; ++l) {
-            if (!node[l].moves() && !node[l + 1].moves()) continue;
-            const double keep = links.get(node[l].row, node[l + 1].row, 0);
-            for (int t = 0; t < 2; ++t) {
-                if (count_[l][t] == 0) continue;
-                Node a = node[l];
-                a.base = t;
-                terms.link(a, node[l + 1], count_[l][t] * keep);
+        for (int u = 1; u < n; ++u)
+            for (int l = u - 1; l >= 0; --l) {
+                if (!node[l].moves() && !node[u].moves()) continue;
+                if (count_[l][u][0] == 0 && count_[l][u][1] == 0) continue;
+                const double keep = links.get(node[l].row, node[u].row, 0);
+                for (int t = 0; t < 2; ++t) {
+                    if (count_[l][u][t] == 0) continue;
+                    Node a = node[l];
+                    a.base = t;
+                    terms.link(a, node[u], count_[l][u][t] * keep);
+                }
             }
-        }
     }
 
 private:
     static constexpr int kNodes = ParentBlockRows::kCapacity + 2;
+
+    // Counts, in the lanes of `path`, each pair of nodes l < u that a lane
+    // has with none between them, by whether the two SI differ.
+    void count_pairs(const std::uint64_t* has, const std::uint64_t* value, int v, std::uint64_t path)
+    {
+        using namespace byte_lanes;
+        for (int u = 1; u < v; ++u) {
+            std::uint64_t between = 0;  // lanes with a node after l and before u
+            for (int l = u - 1; l >= 0 && (path & has[u] & ~between) != 0; --l) {
+                const std::uint64_t pair = path & has[l] & has[u] & ~between;
+                between |= has[l];
+                if (pair == 0) continue;
+                const int differ = count(pair & (value[l] ^ value[u]));
+                count_[l][u][1] += differ;
+                count_[l][u][0] += count(pair) - differ;
+            }
+        }
+    }
+
     bool left_ = false, right_ = false;
     int nodes_ = 0;
-    int count_[kNodes][2];
+    int count_[kNodes][kNodes][2];
 };
 
 void weigh_own_alleles(ConfigTerms& terms, const BlockIndividual& x)
