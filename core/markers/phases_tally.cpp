@@ -37,21 +37,21 @@ void find_next_informative(const PhaseModel& m)
 {
     MarkerPhases& ph = *m.ph;
     const int n = m.n_ind();
-    ph.next_informative.assign(m.n_loci(), n, 0);
-    ph.prev_informative.assign(m.n_loci(), n, 0);
+    ph.next_informative.assign(n, m.n_loci(), 0);
+    ph.prev_informative.assign(n, m.n_loci(), 0);
     std::vector<int> near_het(static_cast<std::size_t>(n));
     for (const Chr& g : *m.groups) {
         if (!g.indiC || g.fMrkr < 0) continue;
         std::fill(near_het.begin(), near_het.end(), -1);
         for (int k = g.lMrkr; k >= g.fMrkr; --k)
             for (int c = 0; c < n; ++c) {
-                ph.next_informative[k][c] = static_cast<short>(near_het[c] < 0 ? 0 : near_het[c] - k);
+                ph.next_informative[c][k] = static_cast<short>(near_het[c] < 0 ? 0 : near_het[c] - k);
                 if (ph.heterozygous[k][c] == 1) near_het[c] = k;
             }
         std::fill(near_het.begin(), near_het.end(), -1);
         for (int k = g.fMrkr; k <= g.lMrkr; ++k)
             for (int c = 0; c < n; ++c) {
-                ph.prev_informative[k][c] = static_cast<short>(near_het[c] < 0 ? 0 : k - near_het[c]);
+                ph.prev_informative[c][k] = static_cast<short>(near_het[c] < 0 ? 0 : k - near_het[c]);
                 if (ph.heterozygous[k][c] == 1) near_het[c] = k;
             }
     }
@@ -64,21 +64,22 @@ namespace {
 // tally_bits since the later of their two run starts.
 void close_pair(MarkerPhases& ph, int step, int k, int l, int c, int now)
 {
-    const int start = std::max(ph.tally_since[k][c], ph.tally_since[l][c]);
-    if (ph.tally_bits[k][c] == ph.tally_bits[l][c]) ph.same_phase[step][k][c] += now - start;
+    const int* since = ph.tally_since[c];
+    const int start = std::max(since[k], since[l]);
+    if (ph.tally_bits[k][c] == ph.tally_bits[l][c]) ph.same_phase[step][c][k] += now - start;
 }
 
 // Closes the runs of every pair that holds locus k of individual c.
 void close_pairs_of(MarkerPhases& ph, int k, int c, int now)
 {
     for (int step = 0, l = k; step < 5; ++step) {
-        const int d = ph.next_informative[l][c];
+        const int d = ph.next_informative[c][l];
         if (d == 0) break;
         l += d;
         close_pair(ph, step, k, l, c, now);
     }
     for (int step = 0, l = k; step < 5; ++step) {
-        const int d = ph.prev_informative[l][c];
+        const int d = ph.prev_informative[c][l];
         if (d == 0) break;
         l -= d;
         close_pair(ph, step, l, k, c, now);
@@ -93,7 +94,7 @@ void tally_bit(MarkerPhases& ph, int k, int c, int now)
     if (bit == ph.tally_bits[k][c] || ph.heterozygous[k][c] != 1 || ph.phase_status[0][c] == 4) return;
     close_pairs_of(ph, k, c, now);
     ph.tally_bits[k][c] = bit;
-    ph.tally_since[k][c] = now;
+    ph.tally_since[c][k] = now;
 }
 
 void start_tallies(const PhaseModel& m)
@@ -101,8 +102,8 @@ void start_tallies(const PhaseModel& m)
     MarkerPhases& ph = *m.ph;
     const int n = m.n_ind();
     for (Table<int>& t : ph.same_phase)
-        if (t.empty()) t.assign(m.n_loci(), n, 0);
-    ph.tally_since.assign(m.n_loci(), n, 0);
+        if (t.empty()) t.assign(n, m.n_loci(), 0);
+    ph.tally_since.assign(n, m.n_loci(), 0);
     ph.tally_bits.assign(m.n_loci(), n, 0);
     for (int k = 0; k < m.n_loci(); ++k)
         for (int c = 0; c < n; ++c) ph.tally_bits[k][c] = ph.pat_allele[k][c] > ph.mat_allele[k][c];
@@ -154,14 +155,13 @@ void settle_phase_tallies(const PhaseModel& m, const Par& p)
         for (int c = 0; c < m.n_ind(); ++c) {
             if (ph.heterozygous[k][c] != 1 || excluded[c] == 4) continue;
             for (int step = 0, l = k; step < 5; ++step) {
-                const int d = ph.next_informative[l][c];
+                const int d = ph.next_informative[c][l];
                 if (d == 0) break;
                 l += d;
                 close_pair(ph, step, k, l, c, now);
             }
         }
-    for (int k = 0; k < m.n_loci(); ++k)
-        for (int c = 0; c < m.n_ind(); ++c) ph.tally_since[k][c] = now;
+    ph.tally_since.fill(now);
 }
 
 void reset_phase_tallies(const PhaseModel& m, Par& p)
@@ -179,8 +179,8 @@ double same_phase_probability(const PhaseModel& m, int k, int i)
 {
     const MarkerPhases& ph = *m.ph;
     if (m.par->n_si_tallies <= 0 || ph.same_phase[0].empty() || ph.next_informative.empty()) return -1.0;
-    if (ph.heterozygous[k][i - 1] != 1 || ph.next_informative[k][i - 1] == 0) return -1.0;
-    return static_cast<double>(ph.same_phase[0][k][i - 1]) / m.par->n_si_tallies;
+    if (ph.heterozygous[k][i - 1] != 1 || ph.next_informative[i - 1][k] == 0) return -1.0;
+    return static_cast<double>(ph.same_phase[0][i - 1][k]) / m.par->n_si_tallies;
 }
 
 }  // namespace vsk

@@ -396,15 +396,18 @@ struct MarkerPhases {
     std::vector<signed char> locked;   // [n_individuals] 1 = phases given by the user, never resampled
     std::vector<signed char> weigh_second;  // [n_individuals] 1 = SI chain of the second side weighed (SELFED)
     // Phase tallies of the chain (allocated at the first tally pass):
-    // same_phase[k][l][i - 1] counts the sweeps in which the phase bit at
+    // same_phase[k][i - 1][l] counts the sweeps in which the phase bit at
     // locus l equals the one at the (k+1)-th following locus of the same
     // chromosome where i is heterozygous; same_phase[0] is the tally with the
-    // next informative locus. next_informative[l][i - 1] is that locus'
+    // next informative locus. next_informative[i - 1][l] is that locus'
     // distance in loci (0 = none on the chromosome).
-    // The counts are kept by runs: tally_bits holds the phase bits of the
-    // last tally pass and tally_since the pass from which they hold; a pair's
-    // count is brought up to date when one of its bits changes and by
-    // settle_phase_tallies (core/markers/phases_tally.h).
+    // The counts are kept by runs: tally_bits[l][i - 1] holds the phase bits
+    // of the last tally pass and tally_since[i - 1][l] the pass from which
+    // they hold; a pair's count is brought up to date when one of its bits
+    // changes and by settle_phase_tallies (core/markers/phases_tally.h).
+    // Unlike the other tables these (but tally_bits, which the pass scans
+    // locus by locus) have a row per individual: a changed bit updates the
+    // up to ten pairs of one individual, which then sit together.
     Table<int> same_phase[5];
     Table<short> next_informative;
     Table<short> prev_informative;

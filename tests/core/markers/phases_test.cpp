@@ -263,7 +263,7 @@ TEST(MarkerPhaseTallies, CountsEqualPhasesWithFollowingInformativeLoci)
                                                                          phase_bit(w.ph, het[a + s + 1], i)
                                              ? 2
                                              : 0;
-                    ASSERT_EQ(w.ph.same_phase[s][het[a]][i - 1], expected);
+                    ASSERT_EQ(w.ph.same_phase[s][i - 1][het[a]], expected);
                 }
         }
     reset_phase_tallies(m, w.par);
@@ -306,7 +306,7 @@ TEST(MarkerPhaseTallies, RunsEqualCountingEveryPass)
             for (int s = 0; s < 5; ++s)
                 for (int k = 0; k < loci; ++k)
                     for (int c = 0; c < n; ++c)
-                        ASSERT_EQ(w.ph.same_phase[s][k][c], expected[(s * loci + k) * n + c])
+                        ASSERT_EQ(w.ph.same_phase[s][c][k], expected[(s * loci + k) * n + c])
                             << "pass " << pass << " step " << s << " locus " << k << " individual " << c + 1;
         }
     }
