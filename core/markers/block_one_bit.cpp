@@ -12,27 +12,57 @@ namespace vsk::phase_block {
 
 namespace {
 
-// Log-odds of bit 1 against bit 0 from one chain whose SI at the free row is
-// v0 under bit 0 and v1 under bit 1: the nearest known SI on each side adds
-// its link to the bit it agrees with. Every other SI of the chain is the
-// table's: the state holds the forced bits, and the table follows the state.
-double chain_odds(LinkCache& links, const PhaseBlock& b, const SiColumn& col, int free_row, int v0, int v1,
+// The nearest row past the free row `row` of locus k, in direction kStep,
+// where i's SI on `side` is known (and that SI), as a walk down the column
+// finds it; -1 when there is none within the block's bounds. The loci where
+// it can be known are read from PhaseMasks::known a word at a time: when the
+// nearest such locus lies in the same word with no QTL row in between (the
+// usual case), the rows before it cannot hold a known SI, and the walk
+// starts there.
+template <int kStep>
+int nearest_known_si(const PhaseModel& m, const PhaseBlock& b, const SiColumn& col, int side, int i, int k, int row,
+                     int& si)
+{
+    const int bit = k % 64;
+    std::uint64_t bits = m.ph->masks.known[side][k / 64][i - 1];
+    bits &= kStep < 0 ? (std::uint64_t{1} << bit) - 1 : ~std::uint64_t{1} << bit;
+    int from = row + kStep;
+    if (bits != 0) {
+        const int near = k - bit + (kStep < 0 ? 63 - std::countl_zero(bits) : std::countr_zero(bits));
+        const int near_row = m.row(near);
+        if (near_row - row == near - k) {
+            if (near_row < b.lower_row || near_row > b.upper_row) return -1;
+            from = near_row;
+        }
+    }
+    for (; from >= b.lower_row && from <= b.upper_row; from += kStep) {
+        si = col.at(from);
+        if (si != kUnknown) return from;
+    }
+    return -1;
+}
+
+// Log-odds of bit 1 against bit 0 from i's own chain on `side`, whose SI at
+// the free row of locus k is v0 under bit 0 and v1 under bit 1: the nearest
+// known SI on each side adds its link to the bit it agrees with. Every other
+// SI of the chain is the table's: the state holds the forced bits, and the
+// table follows the state.
+double chain_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, int side, int i, int k, int v0, int v1,
                   int selfing)
 {
+    const SiColumn col = si_column(m, side, i);
+    const int free_row = m.row(k);
     double odds = 0.0;
-    for (int row = free_row - 1; row >= b.lower_row; --row) {
-        const int si = col.at(row);
-        if (si == kUnknown) continue;
-        const double keep = links.get(row, free_row, selfing);
+    int si = kUnknown;
+    const int below = nearest_known_si<-1>(m, b, col, side, i, k, free_row, si);
+    if (below >= 0) {
+        const double keep = links.get(below, free_row, selfing);
         odds += (si == v1 ? keep : 0.0) - (si == v0 ? keep : 0.0);
-        break;
     }
-    for (int row = free_row + 1; row <= b.upper_row; ++row) {
-        const int si = col.at(row);
-        if (si == kUnknown) continue;
-        const double keep = links.get(free_row, row, selfing);
+    const int above = nearest_known_si<1>(m, b, col, side, i, k, free_row, si);
+    if (above >= 0) {
+        const double keep = links.get(free_row, above, selfing);
         odds += (si == v1 ? keep : 0.0) - (si == v0 ? keep : 0.0);
-        break;
     }
     return odds;
 }
@@ -152,7 +182,7 @@ int draw_bit(double odds, double u)
 double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& b, const BlockIndividual& x)
 {
     const PhaseFamilies& f = m.ph->families;
-    const int k = x.het[0], lo = x.lo[0], hi = x.hi[0], row = m.row(k);
+    const int k = x.het[0], lo = x.lo[0], hi = x.hi[0];
     const signed char* pat = m.ph->pat_allele[k];
     const signed char* mat = m.ph->mat_allele[k];
     // The allele terms as set_allele_terms, and i's own chains (SI as
@@ -178,7 +208,7 @@ double free_locus_odds(const PhaseModel& m, LinkCache& links, const PhaseBlock& 
         if (v0 == kUnknown) v0 = v1;
         if (v1 == kUnknown) v1 = v0;
         if (v0 != v1)
-            own[side] = chain_odds(links, b, si_column(m, side, x.i), row, v0, v1, f.selfing[x.i - 1]);
+            own[side] = chain_odds(m, links, b, side, x.i, k, v0, v1, f.selfing[x.i - 1]);
     }
     double odds = bad[0] && bad[1] ? 0.0 : term[1] - term[0];
     odds += own[0];

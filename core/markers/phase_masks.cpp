@@ -34,6 +34,25 @@ void mark_locus(const PhaseModel& m, int k, int c)
     if (!locked && phase_bit(ph, k, c + 1) != forced) set_block_config(m, c + 1, &k, 1, forced);
 }
 
+// The rule leaves an SI unknown where the parent is homozygous or unscored,
+// or the individual unscored.
+void mark_known_loci(const PhaseModel& m)
+{
+    MarkerPhases& ph = *m.ph;
+    const int loci = m.n_loci(), n = m.n_ind();
+    for (int side = 0; side < 2; ++side) {
+        Table<std::uint64_t>& known = ph.masks.known[side];
+        known.assign((loci + 63) / 64, n, 0);
+        const std::vector<int>& parent = ph.families.parent[side];
+        for (int k = 0; k < loci; ++k)
+            for (int c = 0; c < n; ++c) {
+                const int p = parent[c];
+                if (p > 0 && ph.heterozygous[k][p - 1] == 1 && ph.pat_allele[k][c] != kMissingAllele)
+                    known[k / 64][c] |= std::uint64_t{1} << (k % 64);
+            }
+    }
+}
+
 }  // namespace
 
 void refresh_phase_masks(const PhaseModel& m)
@@ -49,6 +68,7 @@ void refresh_phase_masks(const PhaseModel& m)
     for (int k = 0; k < loci; ++k)
         for (int c = 0; c < n; ++c)
             if (ph.heterozygous[k][c] == 1 && ph.phase_status[k][c] != 5) mark_locus(m, k, c);
+    mark_known_loci(m);
 }
 
 }  // namespace vsk

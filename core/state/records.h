@@ -379,6 +379,10 @@ struct PhaseMasks {
     int revision = -1;                 // genotype revision they were built for
     int words = 0;
     Table<std::uint64_t> free;         // [locus][word]
+    // Per side, the loci where an individual's SI can be known (the parent
+    // on that side heterozygous there, the individual scored), bit k % 64 of
+    // entry [k / 64][i - 1]: a walk along its SI chain skips the others.
+    Table<std::uint64_t> known[2];
     std::vector<std::uint64_t> visit;  // [word] individuals the current pass visits
 };
 
