@@ -35,14 +35,16 @@ class LinkCache {
 public:
     static constexpr int kBand = 16;
 
-    // Sizes the entries for the rows of p (allocating only when the rows
-    // outgrow them) and makes every earlier entry stale.
+    // Sizes the entries for every row the run can have (markers and all
+    // QTL slots, so a QTL that joins the order allocates nothing) and makes
+    // every earlier entry stale.
     void start(const Par& p)
     {
         par_ = &p;
-        rows_ = std::max(p.n_lcs_rows, 0);
-        const std::size_t size = 2 * static_cast<std::size_t>(rows_) * kBand;
+        rows_ = std::clamp(p.n_lcs_rows, 0, p.lcs_rows.rows());
+        const std::size_t size = 2 * static_cast<std::size_t>(p.lcs_rows.rows()) * kBand;
         if (entry_.size() < size) entry_.resize(size);
+        capacity_ = p.lcs_rows.rows();
         if (++stamp_ == 0) {
             for (Entry& e : entry_) e.stamp = 0;
             stamp_ = 1;
@@ -53,7 +55,7 @@ public:
     {
         const unsigned d = static_cast<unsigned>(b - a - 1);
         if (d >= kBand || b >= rows_) return compute(a, b, selfing);
-        Entry& e = entry_[(static_cast<std::size_t>(selfing) * rows_ + a) * kBand + d];
+        Entry& e = entry_[(static_cast<std::size_t>(selfing) * capacity_ + a) * kBand + d];
         if (e.stamp != stamp_) {
             e.stamp = stamp_;
             e.value = compute(a, b, selfing);
@@ -72,7 +74,7 @@ private:
         unsigned stamp;
     };
     const Par* par_ = nullptr;
-    int rows_ = 0;
+    int rows_ = 0, capacity_ = 0;
     unsigned stamp_ = 0;
     std::vector<Entry> entry_;
 };
