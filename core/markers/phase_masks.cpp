@@ -34,8 +34,9 @@ void mark_locus(const PhaseModel& m, int k, int c)
     if (!locked && phase_bit(ph, k, c + 1) != forced) set_block_config(m, c + 1, &k, 1, forced);
 }
 
-// The rule leaves an SI unknown where the parent is homozygous or unscored,
-// or the individual unscored.
+// The loci where each individual's SI on each side can be known: the rule
+// leaves it unknown where the parent is homozygous or unscored, or the
+// individual unscored. A superset is safe (the walks check the SI there).
 void mark_known_loci(const PhaseModel& m)
 {
     MarkerPhases& ph = *m.ph;
@@ -47,7 +48,8 @@ void mark_known_loci(const PhaseModel& m)
         for (int k = 0; k < loci; ++k)
             for (int c = 0; c < n; ++c) {
                 const int p = parent[c];
-                if (p > 0 && ph.heterozygous[k][p - 1] == 1 && ph.pat_allele[k][c] != kMissingAllele)
+                const bool scored = ph.pat_allele[k][c] != kMissingAllele || ph.mat_allele[k][c] != kMissingAllele;
+                if (p > 0 && ph.heterozygous[k][p - 1] == 1 && scored)
                     known[k / 64][c] |= std::uint64_t{1} << (k % 64);
             }
     }
