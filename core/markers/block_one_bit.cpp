@@ -174,8 +174,8 @@ int draw_bit(double odds, double u)
     // is a coin flip, so it picks bit 0's weight without a branch.
     const double e = std::exp(-std::fabs(odds));
     const std::uint64_t positive = 0 - static_cast<std::uint64_t>(odds > 0.0);
-    const std::uint64_t w0_bits = (std::bit_cast<std::uint64_t>(e) & positive) | (std::bit_cast<std::uint64_t>(1.0) & ~positive);
-    const double w0 = std::bit_cast<double>(w0_bits);
+    const std::uint64_t e_bits = std::bit_cast<std::uint64_t>(e), one_bits = std::bit_cast<std::uint64_t>(1.0);
+    const double w0 = std::bit_cast<double>((e_bits & positive) | (one_bits & ~positive));
     return w0 > 0.0 && w0 >= u * (1.0 + e) ? 0 : 1;
 }
 
