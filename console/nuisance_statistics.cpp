@@ -69,6 +69,8 @@ void ensure_trait_tables(Par& p, Boundary& b)
                                    &p.mean_prior_mean, &p.mean_prior_var, &b.gene_upper, &b.gene_lower,
                                    &b.mean_upper, &b.mean_lower, &b.nuis_upper, &b.nuis_lower})
         size_vector(*v, t);
+    p.trait_shift.assign(static_cast<std::size_t>(t), 0.0);
+    p.trait_scale.assign(static_cast<std::size_t>(t), 1.0);
 }
 
 int trait_statistics(Par& p, Phe& ph)
@@ -101,7 +103,10 @@ int trait_statistics(Par& p, Phe& ph)
         }
         const double mean = sum / m;
         const double var = (sq - sum * sum / m) / (m - 1.0);
-        if (p.indiN[0][k] >= 0) p.nuis_effects[0][k] = mean;
+        if (p.indiN[0][k] >= 0)
+            p.nuis_effects[0][k] = mean;
+        else
+            p.trait_shift[k] = mean;  // centred below with no effect to carry the mean
         cprint("\nTrait %d", k + 1);
         cprint("\n records  %10.0f", m);
         cprint("\n    mean  %15.3f", mean);
@@ -153,6 +158,8 @@ void scale_traits(Par& p, Phe& ph)
             if (ph.phenotype[i][k] == kObserved) ph.residual[i][k] /= sd[k];
         p.nuis_effects[0][k] = 0.0;
         p.pheno_var[k] = 1.0;
+        p.trait_shift[k] = p.pheno_mean[k];
+        p.trait_scale[k] = sd[k];
     }
     for (int r = 0; r < t; ++r)
         for (int c = 0; c < t; ++c) p.pheno_cov[r][c] = r == c ? 1.0 : p.pheno_cov[r][c] / (sd[r] * sd[c]);

@@ -11,7 +11,7 @@ namespace vsk {
 
 namespace {
 constexpr double kLogTwoPi = 1.837877;
-}
+}  // namespace
 
 // A file that cannot be created stops the run (exit code 1): a run whose
 // report is missing must not pass for a success. A failed close (disk full)
@@ -23,16 +23,17 @@ int write_predictions(const Par& p, const std::vector<Obs>& o, const Phe& ph, co
     int n = 0;
     for (int i = 0; i < ph.Y.rows(); ++i) {
         if (ph.phenotype[i][0] == kUnknown) continue;
-        const double d = ph.Y[i][0] - ph.prediction[i][0];
+        const double d = analysed_phenotype(p, ph.Y[i][0], 0) - ph.prediction[i][0];
         ss += d * d;
         ++n;
     }
+    const double scale = phenotype_scale(p, 0);
     const double var = p.res_cov_mean[0][0];
     const double loglik_hat = -0.5 * n * (std::log(var) + kLogTwoPi) - ss / (2.0 * var);
     const double deviance_hat = -2.0 * loglik_hat;
     const double pd = p.deviance_mean - deviance_hat;
     const double dic = 2.0 * p.deviance_mean - deviance_hat;
-    const double mse = n > 0 ? ss / n : 0.0;
+    const double mse = n > 0 ? scale * scale * ss / n : 0.0;
 
     File f = open_output_file(path, "w");
     std::FILE* fp = f.get();
@@ -50,7 +51,7 @@ int write_predictions(const Par& p, const std::vector<Obs>& o, const Phe& ph, co
         const int row = static_cast<int>(i);
         std::fprintf(fp, "\n%s", o[i].name.c_str());
         for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ph.Y[row][j]);
-        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ph.prediction[row][j]);
+        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", data_units(p, ph.prediction[row][j], j));
     }
     const int closed = std::fclose(f.release());
     if (closed != 0) {

@@ -63,8 +63,18 @@ void prediction_phenotype(const Par& p, const std::vector<Gene>& qtl, const std:
 // missing records with three or more traits).
 void augment_phenotypes(const Par& p, const std::vector<Obs>& o, Phe& ph, Rng& r);
 
+// Phenotype y of trait j on the scale the model is fitted to, and a value of
+// that scale back in the units of the data (Par::trait_shift, trait_scale;
+// records without them are unscaled).
+double analysed_phenotype(const Par& p, double y, int j);
+double data_units(const Par& p, double v, int j);
+// Units of the data per unit of the fitted scale for trait j.
+double phenotype_scale(const Par& p, int j);
+
 // Writes the fit statistics, DIC and per-individual predictions of a
-// single-trait run to `path`. Returns 0, or 1 when the file cannot be written.
+// single-trait run to `path`: the likelihood terms on the fitted scale, the
+// phenotypes, predictions and their squared error in the data's units.
+// Returns 0, or 1 when the file cannot be written.
 int write_predictions(const Par& p, const std::vector<Obs>& o, const Phe& ph, const std::string& path);
 
 // Slot of nuis_cov used by nuisance column c: columns with a normal prior for

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/residual/residual.h"
+
 namespace vsk {
 
 namespace {
@@ -48,8 +50,9 @@ ResidualCheck check_residuals(const Par& p, const std::vector<Obs>& o, const Phe
             if (p.indicQTL != 0) fit += genes_fit(qtl, p.maximQTL, i, j);
             if (p.indicFPM != 0) fit += genes_fit(fpm, p.maximFPM, i, j);
             if (p.indicTIM != 0) fit += ph.infpoleff[i][j] + ph.timdom[i][j];
-            const double difference = std::fabs(ph.Y[i][j] - fit - ph.residual[i][j]);
-            check.max_phenotype = std::max(check.max_phenotype, std::fabs(ph.Y[i][j]));
+            const double y = analysed_phenotype(p, ph.Y[i][j], j);
+            const double difference = std::fabs(y - fit - ph.residual[i][j]);
+            check.max_phenotype = std::max(check.max_phenotype, std::fabs(y));
             if (check.individual == 0 || difference > check.max_difference) {
                 check.max_difference = difference;
                 check.individual = i + 1;

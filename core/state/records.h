@@ -173,6 +173,12 @@ struct Par {
     // --- residual and nuisance model: trait statistics, genetic covariances ---
     std::vector<double> pheno_min;        // [t] smallest observed value
     std::vector<double> pheno_max;        // [t] largest observed value
+    // The model is fitted to (Y - trait_shift) / trait_scale: the shift is
+    // the trait mean where the overall mean does not absorb it (scaleT, or
+    // no overall mean for the trait), the scale the phenotypic standard
+    // deviation with scaleT; 0 and 1 otherwise.
+    std::vector<double> trait_shift;      // [t]
+    std::vector<double> trait_scale;      // [t]
     std::vector<double> mean_prior_mean;  // [t] normal prior of the overall mean
     std::vector<double> mean_prior_var;   // [t]
     Table<double> tim_cov;           // infinitesimal polygenic covariance (t x t)

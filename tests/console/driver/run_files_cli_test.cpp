@@ -100,6 +100,35 @@ TEST(CliRunFiles, SeedLineAppendedOnceInputsAreReadAndSameChainAsBefore)
     EXPECT_NE(ra.output.find("seed written to 'voskara.par' (use next run)"), std::string::npos);
 }
 
+// Standardising the phenotypes (scaleT 1) rescales the model, not the
+// answer: "prediction.csv" gives observed and predicted values in the data's
+// units, the same as an unscaled run of the same chain, and the same number
+// of effective parameters.
+TEST(CliRunFiles, ScaledTraitRunPredictsInTheDataUnits)
+{
+    TempDir plain, scaled;
+    make_template_project(plain.path());
+    for (const char* name : {"voskara.par", "voskaraQTL.dat", "voskara.map"}) fs::copy_file(plain / name, scaled / name);
+    std::string par = testsupport::read_file(scaled / "voskara.par");
+    par = std::regex_replace(par, std::regex("(^|\n)scaleT([ \t]+)0"), "$1scaleT$021");
+    testsupport::write_file(scaled / "voskara.par", par);
+    ASSERT_EQ(keyword_value(testsupport::read_file(scaled / "voskara.par"), "scaleT"), "1");
+
+    for (const TempDir* d : {&plain, &scaled}) {
+        const RunResult r = run_console(d->path());
+        ASSERT_EQ(r.exit_code, 0) << r.output;
+    }
+    const std::string a = testsupport::read_file(plain / "prediction.csv");
+    const std::string b = testsupport::read_file(scaled / "prediction.csv");
+    const auto rows = [](const std::string& text) { return text.substr(text.find("ID,yObs,yHat")); };
+    const auto line = [](const std::string& text, const std::string& key) {
+        const std::size_t at = text.find(key);
+        return at == std::string::npos ? std::string("missing") : text.substr(at, text.find('\n', at) - at);
+    };
+    EXPECT_EQ(rows(a), rows(b));
+    for (const char* key : {"; phenotype MSE", "; spiegelhalter pD"}) EXPECT_EQ(line(a, key), line(b, key));
+}
+
 TEST(CliRunFiles, TemplateGuideNamesTheDataFilesTheTemplatesRead)
 {
     TempDir dir;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "console/nuisance_classes.h"
+#include "core/residual/residual.h"
+#include "core/residual/residual_check.h"
 #include "core/residual/residual_fixture.h"
 #include "core/state/console.h"
 #include "core/voskara.h"
@@ -121,6 +123,41 @@ TEST_F(NuisanceClasses, ScaledTraitsHaveMeanZeroVarianceOneAndBoundsTwo)
         EXPECT_DOUBLE_EQ(vsk::boundary.nuis_lower[j], -2.0);
     }
     EXPECT_NE(out.text().find("PHENOTYPIC COVARIANCE MATRIX [-SCALED-]"), std::string::npos);
+}
+
+// The residuals left by the start-up step are the phenotypes, on the scale
+// the model is fitted to, minus the fitted terms; and predictions go back to
+// the data's units: a scaled run's "prediction.csv" must compare like with
+// like.
+TEST_F(NuisanceClasses, ResidualsAndPredictionsFollowTheFittedScale)
+{
+    struct Case {
+        const char* name;
+        int scale;
+        bool overall_mean;
+    };
+    for (const Case c : {Case{"plain", 0, true}, Case{"scaled", 1, true}, Case{"no overall mean", 0, false},
+                         Case{"scaled, no overall mean", 1, false}}) {
+        SCOPED_TRACE(c.name);
+        install(1, {}, 30);
+        vsk::par.scaleT = c.scale;
+        if (!c.overall_mean) vsk::par.indiN[0][0] = -1;
+        vsk::prepare_nuisance_classes();
+        EXPECT_LT(vsk::check_residuals(vsk::par, vsk::obs, vsk::phe, {}, {}).max_difference, 1e-12);
+
+        // A prediction equal to the fitted overall mean plus each residual
+        // reproduces every phenotype in the data's units.
+        for (int i = 0; i < 30; ++i)
+            vsk::phe.prediction[i][0] = vsk::par.nuis_effects[0][0] + vsk::phe.residual[i][0];
+        vsk::par.res_cov_mean[0][0] = 1.0;
+        ASSERT_EQ(vsk::write_predictions(vsk::par, vsk::obs, vsk::phe, "prediction.csv"), 0);
+        const std::string text = testsupport::read_file("prediction.csv");
+        EXPECT_NE(text.find("; phenotype MSE      =       0.00"), std::string::npos) << text;
+        char row[64];
+        std::snprintf(row, sizeof row, ",%.2lf,%.2lf", vsk::phe.Y[7][0], vsk::phe.Y[7][0]);
+        EXPECT_NE(text.find(row), std::string::npos) << text;
+        reset_records();
+    }
 }
 
 TEST_F(NuisanceClasses, StatisticsCentreThePhenotypesAndSetTheMeanAndBounds)

@@ -167,7 +167,7 @@ struct ParContainers {
                 p.level_flag.size(), p.pos_ibd.size(), cells(p.tab_t4), cells(p.pheno_cov), cells(p.res_cov),
                 cells(p.res_prec), cells(p.res_cov_mean), p.nuis_cov.size(), cells(p.varPOA), cells(p.varPOD),
                 p.pheno_mean.size(), p.pheno_var.size(), p.lwrtgtp.size(), p.descv.size(), p.descFP.size(),
-                p.pheno_min.size(), p.pheno_max.size(), p.mean_prior_mean.size(), p.mean_prior_var.size(),
+                p.pheno_min.size(), p.pheno_max.size(), p.trait_shift.size(), p.trait_scale.size(), p.mean_prior_mean.size(), p.mean_prior_var.size(),
                 cells(p.tim_cov), cells(p.timdom_cov), cells(p.qtl_cov), cells(p.fpm_cov), cells(p.rfmat[0]),
                 cells(p.rfmat[1]), cells(p.lcs_rows), p.qtl_sorted.size(), p.qtl_rank.size()};
     }
@@ -181,7 +181,7 @@ struct ParContainers {
         for (auto* v : {&p.founders, &p.lcohort, &p.lcohort_count, &p.indiT, &p.level_first, &p.level_last,
                         &p.level_flag, &p.lwrtgtp, &p.descv, &p.descFP, &p.qtl_sorted, &p.qtl_rank})
             v->assign(3, 1);
-        for (auto* v : {&p.pos_ibd, &p.pheno_mean, &p.pheno_var, &p.pheno_min, &p.pheno_max, &p.mean_prior_mean,
+        for (auto* v : {&p.pos_ibd, &p.pheno_mean, &p.pheno_var, &p.pheno_min, &p.pheno_max, &p.trait_shift, &p.trait_scale, &p.mean_prior_mean,
                         &p.mean_prior_var})
             v->assign(3, 1.0);
         p.namesT.assign(2, "t");
