@@ -49,6 +49,7 @@ void init_desc_strata_fpm(QtlModel& m)
     }
     init_qtl_slots(m);
     build_descendants(m);
+    build_final_offspring_groups(m);
 }
 
 void draw_fpm_frequencies(QtlModel& m, Gene& g)

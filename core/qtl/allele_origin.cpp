@@ -49,12 +49,15 @@ double descendant_terms(QtlModel& m, Gene& g, int i)
     return sum;
 }
 
+// Phenotype terms of an origin option of i: its own phenotype, its
+// descendants' at the genotypes the option gives them, and the absorbed
+// final offspring of i and of its descendants with their origins summed out.
 double phenotype_terms(QtlModel& m, Gene& g, int i)
 {
     const int c = i - 1;
     double w = 0.0;
     if (phenotyped(m, c) && !m.o[static_cast<std::size_t>(c)].FP) w += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
-    return w + descendant_terms(m, g, i);
+    return w + descendant_terms(m, g, i) + final_offspring_terms(m, g, i);
 }
 
 // Genes without locus row (FPM): plain Mendelian transmission from each
@@ -103,11 +106,7 @@ void option_weights(QtlModel& m, Gene& g, int i, bool with_phenotypes, double* l
         derive_labels(m, g, i);
         double w = prob_trans_at_qtl(m, g, c, 0, l0, r0);
         if (use_side1) w += prob_trans_at_qtl(m, g, c, 1, l1, r1);
-        if (with_phenotypes) {
-            if (phenotyped(m, c) && !ind.FP) w += m.w.ll[c][g.gtp[static_cast<std::size_t>(c)]];
-            w += descendant_terms(m, g, i);
-            w += final_offspring_terms(m, g, i);
-        }
+        if (with_phenotypes) w += phenotype_terms(m, g, i);
         lw[k] = w;
     }
 }

@@ -17,6 +17,10 @@ constexpr int kMaxBetaDrawsFpm = 100;  // FPM genes: then the frequency stays as
 constexpr double kFreqFloor = 0.025;
 constexpr double kFreqCeiling = 0.975;
 
+// Phenotypes weigh the founder draws in the QTL analysis and for every FPM
+// gene; the IBD analysis draws from transmission alone.
+bool weighs_phenotypes(const QtlModel& m) { return m.fpm || m.p.indicQTL == 1; }
+
 double founder_option(QtlModel& m, Gene& g, int k, int code)
 {
     const int i = m.p.founders[static_cast<std::size_t>(k)];
@@ -29,7 +33,7 @@ double founder_option(QtlModel& m, Gene& g, int k, int code)
     derive_labels(m, g, i);
     double w = std::log(g.freq[f][a1] * g.freq[f][a2]);
     const Obs& ind = m.o[static_cast<std::size_t>(i - 1)];
-    const bool with_phenotypes = m.fpm || m.p.indicQTL == 1;
+    const bool with_phenotypes = weighs_phenotypes(m);
     if (with_phenotypes && phenotyped(m, i - 1) && !ind.FP) w += m.w.ll[i - 1][code];
     if (with_phenotypes) {
         const int c = i - 1;
@@ -48,7 +52,7 @@ double founder_option(QtlModel& m, Gene& g, int k, int code)
 void sample_founder_genotypes(QtlModel& m, int s)
 {
     Gene& g = m.gene[static_cast<std::size_t>(s)];
-    const bool qtl_mode = m.fpm || m.p.indicQTL == 1;
+    const bool qtl_mode = weighs_phenotypes(m);
     if (qtl_mode) {
         apply_slot_values(m, g, -1);
         build_ll(m, g);
@@ -74,12 +78,13 @@ void sample_slot_genotypes(QtlModel& m, int s)
     apply_slot_values(m, g, +1);
 }
 
-// The founder draws (and the final offspring after them); in QTL mode the
-// slot's values must be added back and its ll table built.
+// The founder draws (and the final offspring after them); where phenotypes
+// weigh them the slot's values must be out of the residuals and its ll
+// table built.
 void draw_founder_genotypes(QtlModel& m, int s)
 {
     Gene& g = m.gene[static_cast<std::size_t>(s)];
-    const bool qtl_mode = m.p.indicQTL == 1;
+    const bool qtl_mode = weighs_phenotypes(m);
     double lw[kGenotypes];
     for (int k = 0; k < m.p.n_founders; ++k) {
         for (int code = 0; code < kGenotypes; ++code) lw[code] = founder_option(m, g, k, code);

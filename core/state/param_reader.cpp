@@ -42,7 +42,9 @@ void interpret_parameter_file(ParamContext& ctx, Par& p)
     ctx.deferred.print();
     allocate_parameter_tables(ctx, p);
     set_frequency_bounds(ctx);
-    p.nqtl = initial_qtl_count(ctx.seed, p.maximQTL);
+    // Without the QTL model no QTL ever enters: the sample files must say 0
+    // (the IBD analysis sets its one fixed QTL itself).
+    p.nqtl = p.indicQTL == 1 ? initial_qtl_count(ctx.seed, p.maximQTL) : 0;
 }
 
 void publish_parameter_results(ParamContext& ctx)

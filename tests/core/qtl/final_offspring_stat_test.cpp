@@ -1,13 +1,15 @@
 // Absorbed final offspring in the QTL steps: on a pedigree of three founders,
 // a child of founders 1 and 2 (individual 4) and two absorbed offspring of 4
 // and founder 3, the origin step and the founder genotype step draw from the
-// conditionals that a from-scratch enumeration of every configuration gives.
+// conditionals that a from-scratch enumeration of every configuration gives,
+// for a QTL and for a gene of the finite polygenic model.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <vector>
 
+#include "core/polygenic/fpm.h"
 #include "qtl_fixture.h"
 
 namespace {
@@ -92,17 +94,30 @@ void expect_frequencies(const std::vector<int>& counts, const std::vector<double
     }
 }
 
+// The gene of the finite polygenic model: no position, plain Mendelian
+// transmission, which with no marker information is the QTL's as well.
+void make_polygene(Fixture& f)
+{
+    f.pr->p.indicQTL = 0;
+    vsk::make_fpm(f.pr->model());
+    f.g->lcsrow = -1;
+}
+
 TEST(QtlFinalOffspringStat, OriginStepDrawsTheEnumeratedConditional)
 {
-    const std::array<int, 6> states = {0, 1, 1, 0, 0, 1};
-    Fixture f = build(states);
-    std::vector<int> counts(64, 0);
-    for (int d = 0; d < kDraws; ++d) {
-        vsk::sample_allele_origin(f.pr->model(), 0, true);
-        ++counts[static_cast<std::size_t>(16 * option(*f.g, 3) + 4 * option(*f.g, 4) + option(*f.g, 5))];
+    for (const bool fpm : {false, true}) {
+        SCOPED_TRACE(fpm ? "FPM gene" : "QTL");
+        const std::array<int, 6> states = {0, 1, 1, 0, 0, 1};
+        Fixture f = build(states);
+        if (fpm) make_polygene(f);
+        std::vector<int> counts(64, 0);
+        for (int d = 0; d < kDraws; ++d) {
+            vsk::sample_allele_origin(f.pr->model(), 0, true);
+            ++counts[static_cast<std::size_t>(16 * option(*f.g, 3) + 4 * option(*f.g, 4) + option(*f.g, 5))];
+        }
+        expect_frequencies(counts, enumerate_origins(states));
+        EXPECT_LT(qtl_test::max_residual_error(*f.pr), 1e-12);
     }
-    expect_frequencies(counts, enumerate_origins(states));
-    EXPECT_LT(qtl_test::max_residual_error(*f.pr), 1e-12);
 }
 
 TEST(QtlFinalOffspringStat, FounderStepSumsOutTheFinalOffspring)
@@ -142,6 +157,40 @@ TEST(QtlFinalOffspringStat, FounderStepSumsOutTheFinalOffspring)
         ++counts[static_cast<std::size_t>(2 * g.alstate[0] + g.alstate[1])];
     }
     expect_frequencies(counts, p);
+}
+
+// After the founders, the step redraws the absorbed offspring's origins
+// given the new founder states and their phenotypes. Whatever the founders
+// drawn, the summed conditional probabilities of the offspring options must
+// match their counts (the founder states vary from draw to draw, so the
+// expected count of a cell is the sum of its conditional probability).
+TEST(QtlFinalOffspringStat, FounderStepRedrawsTheOffspringGivenTheirPhenotypes)
+{
+    for (const bool fpm : {false, true}) {
+        SCOPED_TRACE(fpm ? "FPM gene" : "QTL");
+        Fixture f = build({0, 0, 1, 1, 0, 1});
+        vsk::Gene& g = *f.g;
+        if (fpm) make_polygene(f);
+        std::vector<double> expected(16, 0.0), variance(16, 0.0);
+        std::vector<int> counts(16, 0);
+        for (int d = 0; d < kDraws; ++d) {
+            vsk::sample_founder_genotypes(f.pr->model(), 0);
+            const int* s = g.alstate.data();
+            const int a4[2] = {s[g.gpori[0][3]], s[2 + g.gpori[1][3]]};
+            double p[2][4], total[2] = {0.0, 0.0};
+            for (int c = 0; c < 2; ++c)
+                for (int k = 0; k < 4; ++k) total[c] += p[c][k] = std::exp(loglik(4 + c, code(a4[k / 2], s[4 + k % 2])));
+            for (int cell = 0; cell < 16; ++cell) {
+                const double q = p[0][cell / 4] / total[0] * p[1][cell % 4] / total[1];
+                expected[static_cast<std::size_t>(cell)] += q;
+                variance[static_cast<std::size_t>(cell)] += q * (1.0 - q);
+            }
+            ++counts[static_cast<std::size_t>(4 * option(g, 4) + option(g, 5))];
+        }
+        for (std::size_t cell = 0; cell < 16; ++cell)
+            EXPECT_NEAR(counts[cell], expected[cell], 4.5 * std::sqrt(variance[cell]) + 5.0) << "cell " << cell;
+        EXPECT_LT(qtl_test::max_residual_error(*f.pr), 1e-12);
+    }
 }
 
 }  // namespace
