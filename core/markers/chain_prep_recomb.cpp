@@ -84,7 +84,7 @@ bool delete_double_recombinants(const PhaseModel& m)
 {
     std::vector<DoubleRecombinant> deleted;
     for (const DoubleRecombinant& d : find_double_recombinants(m))
-        if (d.four && cm_between(m, d.left, d.right) < m.par->DeleteDR) deleted.push_back(d);
+        if (d.four) deleted.push_back(d);
     MarkerPhases& ph = *m.ph;
     for (const DoubleRecombinant& d : deleted) {
         ph.pat_allele[d.locus][d.individual - 1] = static_cast<signed char>(kMissingAllele);
@@ -98,7 +98,7 @@ bool delete_double_recombinants(const PhaseModel& m)
     ++ph.genotype_revision;
     crule(2, 79, 1);
     cprint("DELETION OF DOUBLE RECOMBINANTS");
-    cprint("\ngenotypes deleted (double recombinant within %d cM): %d", m.par->DeleteDR, static_cast<int>(deleted.size()));
+    cprint("\ngenotypes deleted (double recombinants flanked by four agreeing loci): %d", static_cast<int>(deleted.size()));
     write_list(m, "DoubleRecomb.csv", deleted, -1);
     return !deleted.empty();
 }

@@ -40,10 +40,9 @@ std::vector<DoubleRecombinant> find_double_recombinants(const PhaseModel& m);
 // "RECOMBINANT MARKER GENOTYPES" and the files "DoubleRecombFour.csv",
 // "DoubleAmbiguousRecombFour.csv".
 void report_recombinant_genotypes(const PhaseModel& m);
-// DeleteDR: deletes (makes unscored) the genotype in the middle of every
-// "four" double recombinant whose neighbouring known SI lie less than
-// DeleteDR cM apart, lists them in "DoubleRecomb.csv"; true when any was
-// deleted.
+// DeleteDR 1: deletes (makes unscored) the genotype in the middle of every
+// "four" double recombinant (the list of "DoubleRecombFour.csv"), lists them
+// in "DoubleRecomb.csv"; true when any was deleted.
 bool delete_double_recombinants(const PhaseModel& m);
 
 // "GPOsignal0.csv" (round 0: after the initial phases), "GPOsignal1.csv"

@@ -2,6 +2,7 @@
 // weights of the marker phase chain against their from-scratch versions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -368,4 +369,22 @@ TEST(MarkerDoubleRecombinants, MiddleIndicatorAgainstBothNeighbours)
     EXPECT_FALSE(found[1].four);
     EXPECT_EQ(found[2].locus, 2);
     EXPECT_FALSE(found[2].four);
+
+    // DeleteDR 1 makes the well-supported one unscored, whatever the flank
+    // distance, and keeps the ambiguous ones.
+    testsupport::TempDir dir;
+    testsupport::ScopedCwd cwd(dir.path());
+    testsupport::CapturedStream out;
+    set_console_stream(out.stream());
+    w.par.DeleteDR = 1;
+    EXPECT_TRUE(delete_double_recombinants(m));
+    set_console_stream(nullptr);
+    EXPECT_EQ(w.ph.pat_allele[2][4], kMissingAllele);
+    EXPECT_EQ(w.ph.mat_allele[2][4], kMissingAllele);
+    EXPECT_NE(w.ph.pat_allele[1][5], kMissingAllele);
+    EXPECT_NE(w.ph.pat_allele[2][5], kMissingAllele);
+    const std::string listed = testsupport::read_file(dir.path() / "DoubleRecomb.csv");
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 2) << listed;
+    EXPECT_NE(out.text().find("genotypes deleted (double recombinants flanked by four agreeing loci): 1"),
+              std::string::npos);
 }
