@@ -1,11 +1,15 @@
-// Files of the marker phase chain: segregation-indicator signals, phased
-// haplotypes and the final phase probabilities.
+// Files of the marker phase chain: segregation-indicator signals and
+// patterns, phased haplotypes and the final phase probabilities.
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "core/markers/allele_text.h"
 #include "core/markers/phases_reports.h"
 #include "core/markers/phases_tally.h"
+#include "core/markers/si.h"
 #include "core/state/console.h"
 #include "textfile/fatal.h"
 
@@ -42,6 +46,45 @@ void write_si_signal(const PhaseModel& m, int round)
         std::fprintf(f.get(), "\n%s", m.ind(j).name.c_str());
         for (int k = 0; k < m.n_loci(); ++k)
             std::fprintf(f.get(), ",%c%c", si_char(m.si(0, m.row(k), j)), si_char(m.si(1, m.row(k), j)));
+    }
+    std::fprintf(f.get(), "\n");
+}
+
+void write_si_patterns(const PhaseModel& m, const std::string& name, int min_offspring)
+{
+    // (parent, offspring, side) of every weighed gamete, by parent; then the
+    // parents with enough offspring.
+    std::vector<std::tuple<int, int, int>> gametes;
+    for (int j = 1; j <= m.n_ind(); ++j)
+        for (int side = 0; side < 2; ++side)
+            if (side_weighed(m, j, side)) gametes.emplace_back(side_parent(m.ind(j), side), j, side);
+    std::stable_sort(gametes.begin(), gametes.end(),
+                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+    File f = open_report(name.c_str(), "w");
+    marker_header(f.get(), m, "Parent,Offspring,Side");
+    std::fprintf(f.get(), ",Crossovers");
+    for (std::size_t begin = 0, end = 0; begin < gametes.size(); begin = end) {
+        const int parent = std::get<0>(gametes[begin]);
+        while (end < gametes.size() && std::get<0>(gametes[end]) == parent) ++end;
+        if (static_cast<int>(end - begin) < min_offspring) continue;
+        for (std::size_t g = begin; g < end; ++g) {
+            const auto [p, j, side] = gametes[g];
+            std::fprintf(f.get(), "\n%s,%s,%s", m.ind(p).name.c_str(), m.ind(j).name.c_str(),
+                         side == 0 ? "first-parent" : "second-parent");
+            int crossovers = 0;
+            for (const Chr& group : *m.groups) {
+                if (group.fMrkr < 0) continue;
+                int last = kUnknown;
+                for (int k = group.fMrkr; k <= group.lMrkr; ++k) {
+                    const int si = m.si(side, m.row(k), j);
+                    if (si == kUnknown) continue;
+                    if (last != kUnknown && si != last) ++crossovers;
+                    last = si;
+                }
+            }
+            for (int k = 0; k < m.n_loci(); ++k) std::fprintf(f.get(), ",%c", si_char(m.si(side, m.row(k), j)));
+            std::fprintf(f.get(), ",%d", crossovers);
+        }
     }
     std::fprintf(f.get(), "\n");
 }

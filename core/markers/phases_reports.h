@@ -3,6 +3,8 @@
 // files, the recombinant-genotype lists and the final phase reports.
 #pragma once
 
+#include <string>
+
 #include "core/markers/chain_prep.h"
 #include "textfile/file.h"
 
@@ -49,6 +51,11 @@ bool delete_double_recombinants(const PhaseModel& m);
 // (after the burn-in), "GPOsignal2.csv" (at the start of the chain): the SI
 // of both sides of every individual at every marker.
 void write_si_signal(const PhaseModel& m, int round);
+// Segregation-indicator patterns ("SIP_Population_<round>.csv" before the
+// chain, "SIP_Population.csv" at its end; writeSIP k > 0): for every parent
+// with at least `min_offspring` offspring gametes, one row per gamete with
+// its SI at every marker and the crossovers they show.
+void write_si_patterns(const PhaseModel& m, const std::string& name, int min_offspring);
 // "haplotypes.csv": the two phased haplotypes of every individual.
 void write_haplotype_report(const PhaseModel& m);
 // "lockedphases_new.dat" (lockMPhase 1): every individual's phased alleles

@@ -55,6 +55,15 @@ void delete_and_recount(const PhaseModel& m, bool (*remove)(const PhaseModel&))
     report_segregation_indicators(m);
 }
 
+// The SI of every individual, and with writeSIP the patterns of the
+// parents' offspring, at one round of the chain preparation.
+void write_signal_files(const PhaseModel& m, int round)
+{
+    if (REDprint) return;
+    write_si_signal(m, round);
+    if (par.writeSIP > 0) write_si_patterns(m, "SIP_Population_" + std::to_string(round) + ".csv", par.writeSIP);
+}
+
 }  // namespace
 
 void prepare_marker_chain()
@@ -68,16 +77,16 @@ void prepare_marker_chain()
     report_heterozygosity(m, set_heterozygosity(m));
     report_traceability(m, mark_untraceable(m));
     report_initial_phases(m, initial_phases(m));
-    if (!REDprint) write_si_signal(m, 0);
+    write_signal_files(m, 0);
     const int size = block_size(m, true);
     for (int pass = 0; pass < kBurnInPasses; ++pass) sample_phase_blocks(m, r, size, false);
-    if (!REDprint) write_si_signal(m, 1);
+    write_signal_files(m, 1);
     report_segregation_indicators(m);
     if (par.DeleteNIPH) report_deleted_phases(m, delete_uninformative_phases(m));
     report_recombinant_genotypes(m);
     report_informative_meioses(m);
     if (par.DeleteDR > 0) delete_and_recount(m, delete_double_recombinants);
-    if (!REDprint) write_si_signal(m, 2);
+    write_signal_files(m, 2);
 }
 
 void sample_marker_phases()
@@ -96,6 +105,7 @@ void final_marker_work()
 {
     PhaseModel m = shared_phase_model();
     if (!REDprint) write_haplotype_report(m);
+    if (!REDprint && par.writeSIP > 0) write_si_patterns(m, "SIP_Population.csv", par.writeSIP);
     tally_phases(m, par);
     settle_phase_tallies(m, par);
     mph.tallies_closed = 1;

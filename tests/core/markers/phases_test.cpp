@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <map>
 #include <random>
+#include <sstream>
 
 #include "core/markers/block_sampler.h"
 #include "core/markers/phases_rows.h"
@@ -15,6 +18,7 @@
 #include "support/test_support.h"
 
 using namespace vsk;
+namespace fs = std::filesystem;
 using phasetest::Design;
 using phasetest::World;
 
@@ -335,6 +339,57 @@ TEST(MarkerAlleleFrequencies, DrawnFromFounderAlleles)
         EXPECT_NEAR(sum, 1.0, 1e-12);
         EXPECT_EQ(l.freq[3], 0.0);
         EXPECT_EQ(l.nfreq[0] + l.nfreq[1] + l.nfreq[2] + l.nfreq[3], 8);  // 4 founders x 2 alleles
+    }
+}
+
+// The pattern file lists every weighed gamete of the parents with at least
+// k of them, its SI per marker and the switches between known SI within a
+// linkage group.
+TEST(MarkerSiPatterns, GametesOfParentsWithEnoughOffspring)
+{
+    World w;
+    phasetest::build_world(w, family_design(15, 2, 0.0));
+    PhaseModel m = w.model();
+    initial_phases(m);
+    std::map<std::string, int> gametes;
+    int target = 0;
+    for (int j = 1; j <= m.n_ind(); ++j)
+        for (int side = 0; side < 2; ++side)
+            if (side_weighed(m, j, side)) {
+                ++gametes[w.obs[side_parent(w.obs[j - 1], side) - 1].name];
+                if (side == 0 && target == 0) target = j;
+            }
+    ASSERT_GT(target, 0);
+    // Group 1 (seven markers): 0 1 - 1 0 0 1, three switches; group 2 unknown.
+    const int si[12] = {0, 1, kUnknown, 1, 0, 0, 1, kUnknown, kUnknown, kUnknown, kUnknown, kUnknown};
+    for (int k = 0; k < 12; ++k) w.gpo0[m.row(k)][target - 1] = static_cast<si_t>(si[k]);
+
+    testsupport::TempDir dir;
+    for (const int k : {1, 6, 11}) {
+        const fs::path file = dir.path() / ("sip" + std::to_string(k) + ".csv");
+        write_si_patterns(m, file.string(), k);
+        std::istringstream in(testsupport::read_file(file));
+        std::string line;
+        std::getline(in, line);
+        EXPECT_EQ(line.rfind("Parent,Offspring,Side,", 0), 0u);
+        std::map<std::string, int> rows;
+        std::string target_row;
+        while (std::getline(in, line) && !line.empty()) {
+            ++rows[line.substr(0, line.find(','))];
+            if (line.find("," + w.obs[target - 1].name + ",first-parent,") != std::string::npos) target_row = line;
+        }
+        if (k == 1) {
+            EXPECT_EQ(target_row.substr(target_row.find(",first-parent,") + 14), "0,1,-,1,0,0,1,-,-,-,-,-,3");
+        }
+        int kept = 0;
+        for (const auto& [parent, n] : gametes) {
+            EXPECT_EQ(rows.count(parent) ? rows[parent] : 0, n >= k ? n : 0) << parent << ", k " << k;
+            kept += n >= k;
+        }
+        // The cut must both keep and drop parents for k = 6.
+        if (k == 6) {
+            EXPECT_TRUE(kept > 0 && kept < static_cast<int>(gametes.size())) << kept;
+        }
     }
 }
 
