@@ -190,6 +190,10 @@ double prior_intensity(const PostState& st, int group_index, int b)
 
 double bin_bayes_factor(double density, double prior)
 {
+    // A bin the prior gives no QTL (past the last marker) holds no sample;
+    // its density is the smoothing spill of its neighbour, and a Bayes
+    // factor against a zero prior would be infinite, not evidence.
+    if (!(prior > 0.0)) return 0.0;
     const double p0 = std::exp(-prior);
     const double ratio = density / std::max(1.0 - density, 1e-10) * (p0 / std::max(1.0 - p0, 1e-10));
     if (!(ratio > 0.0)) return 0.0;

@@ -29,7 +29,8 @@ void hpi_thresholds(PostState& st);
 
 // Prior expected number of QTL in bin b of group g.
 double prior_intensity(const PostState& st, int group_index, int b);
-// Per-bin 2 ln(BF) of a QTL against none, floored at 0.
+// Per-bin 2 ln(BF) of a QTL against none, floored at 0; 0 where the prior
+// intensity is 0.
 double bin_bayes_factor(double density, double prior);
 
 // Writes "C<group>mpd.asc" for every included group.

@@ -239,6 +239,8 @@ TEST(QtlIntensity, PriorIntensitySumsToThePriorMeanOverTheIncludedGroups)
     // the number of groups: 2 / 65 cM of map.
     EXPECT_NEAR(rvn::prior_intensity(st, 1, 30), 2.0 / 65.0, 1e-12);
     EXPECT_EQ(rvn::bin_bayes_factor(0.0, 0.1), 0.0);
+    // Past the last marker the prior is 0: a spilled density is no evidence.
+    EXPECT_EQ(rvn::bin_bayes_factor(0.16, 0.0), 0.0);
     EXPECT_NEAR(rvn::bin_bayes_factor(0.2, 0.1),
                 2.0 * std::log(0.2 / 0.8 * std::exp(-0.1) / (1.0 - std::exp(-0.1))), 1e-12);
 }
