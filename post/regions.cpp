@@ -245,9 +245,14 @@ Region make_region(const PostState& st, double start, double end, const std::str
     r.start = start;
     r.end = end;
     r.group = region_group(st, start);
-    if (r.group < 0 || end < start) {
-        rprint("\nIncorrect region in file %s line %d: [%.4lf,%.4lf] lies on no linkage group of the map",
-               path.c_str(), line, start, end);
+    // A region is a stretch of one group: one whose end lies on another
+    // group would pool the samples of both.
+    const char* fault = r.group < 0 ? "lies on no linkage group of the map"
+                        : end < start ? "ends before it starts"
+                        : region_group(st, end) != r.group ? "does not lie on one linkage group"
+                                                           : nullptr;
+    if (fault) {
+        rprint("\nIncorrect region in file %s line %d: [%.4lf,%.4lf] %s", path.c_str(), line, start, end, fault);
         vsk::fatal_exit(1);
     }
     const ChromGroup& g = st.groups[r.group];

@@ -232,12 +232,23 @@ TEST(CliRuvane, MalformedRegionsFileEndsWithExitCodeOne)
     posttest::ProjectDesign design;
     design.hotspots = true;
     posttest::write_project(dir.path(), design);
-    testsupport::write_file(dir / "MQTRegions.inp", "; edited\n100.10 100.14 0.9\n");
-    const testsupport::RunResult run = testsupport::run_command(ruvane("-d " + dir.str()));
-    EXPECT_EQ(run.exit_code, 1);
-    EXPECT_TRUE(contains(run.output, "\nIncorrect number of strings in file " + (dir / "MQTRegions.inp").string() +
-                                         " line 2"))
-        << run.output;
+    const std::string file = (dir / "MQTRegions.inp").string();
+    const struct {
+        const char* lines;
+        std::string message;
+    } cases[] = {
+        {"; edited\n100.10 100.14 0.9\n", "\nIncorrect number of strings in file " + file + " line 2"},
+        {"100.30 100.20\n", "\nIncorrect region in file " + file + " line 1: [100.3000,100.2000] ends before it starts"},
+        {"100.10 200.05\n",
+         "\nIncorrect region in file " + file + " line 1: [100.1000,200.0500] does not lie on one linkage group"},
+        {"900.10 900.20\n", "[900.1000,900.2000] lies on no linkage group of the map"},
+    };
+    for (const auto& c : cases) {
+        testsupport::write_file(dir / "MQTRegions.inp", c.lines);
+        const testsupport::RunResult run = testsupport::run_command(ruvane("-d " + dir.str()));
+        EXPECT_EQ(run.exit_code, 1) << c.lines;
+        EXPECT_TRUE(contains(run.output, c.message)) << run.output;
+    }
 }
 
 }  // namespace
