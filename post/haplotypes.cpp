@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -258,7 +259,9 @@ int AlleleDictionary::index_of(const std::string& label)
     return static_cast<int>(labels.size());
 }
 
-int CalcQtlHaplotype(const PostState& st)
+namespace {
+
+int qtl_haplotypes(const PostState& st)
 {
     nQRegions2XML = 0;
     QRegions2XML.clear();
@@ -324,6 +327,21 @@ int CalcQtlHaplotype(const PostState& st)
                                  spans[r].entries, dict);
     }
     return 0;
+}
+
+}  // namespace
+
+int CalcQtlHaplotype(const PostState& st)
+{
+    const int code = qtl_haplotypes(st);
+    // A run that wrote no haplotypes must not leave an earlier run's file
+    // behind, to be read (and linked by the summaries) as this run's.
+    if (code != 0) {
+        std::error_code ec;
+        if (std::filesystem::remove(st.path("Qhaplotypes.csv"), ec))
+            rprint("\n%s of an earlier run removed\n", st.path("Qhaplotypes.csv").c_str());
+    }
+    return code;
 }
 
 }  // namespace rvn

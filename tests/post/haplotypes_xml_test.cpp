@@ -3,6 +3,8 @@
 // inconsistent phase rows, and the sections that follow the files present.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "post/console.h"
 #include "post/haplotypes.h"
 #include "post/ruvane.h"
@@ -81,9 +83,13 @@ TEST(Haplotypes, RegionChecksAndMissingInputsEndOnlyThisStep)
         testsupport::write_file(run.dir / "phase.out", row(1, 1, 100.15, "A", "T"));
         testsupport::write_file(run.dir / "PhQRegions.inp", "100.10 100.20\n100.20 100.30\n");
         EXPECT_EQ(rvn::CalcQtlHaplotype(run.st), 0);
+        ASSERT_TRUE(std::filesystem::exists(run.dir / "Qhaplotypes.csv"));
         testsupport::write_file(run.dir / "PhQRegions.inp", "100.10 100.20\n100.19 100.30\n");
         EXPECT_EQ(rvn::CalcQtlHaplotype(run.st), -2);
         EXPECT_TRUE(run.printed("\n\n*** ERROR in regions: Overlapping regions! ***\n"));
+        // The first run's haplotypes do not pass for this run's.
+        EXPECT_FALSE(std::filesystem::exists(run.dir / "Qhaplotypes.csv"));
+        EXPECT_TRUE(run.printed("Qhaplotypes.csv of an earlier run removed"));
         testsupport::write_file(run.dir / "PhQRegions.inp", "100.30 100.20\n");
         EXPECT_EQ(rvn::CalcQtlHaplotype(run.st), -2);
         EXPECT_TRUE(run.printed("Negative distance!"));
