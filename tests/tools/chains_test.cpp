@@ -112,7 +112,10 @@ TEST(ChainCopies, EveryChainGetsTheInputsAndItsSeed)
     testsupport::CapturedStream err;
     ASSERT_TRUE(vch::prepare_chains(o, plan, err.stream())) << err.text();
     ASSERT_EQ(plan.dirs.size(), 3u);
+    // The pooled post-processing reads the map, and the pedigree from the
+    // data file.
     EXPECT_EQ(read_file(plan.root / "maps/m.map"), "group 1\n");
+    EXPECT_EQ(read_file(plan.root / "d.dat"), "data\n");
     EXPECT_EQ(read_file(plan.root / "MQTRegions.inp"), "regions\n");
     for (int k = 0; k < 3; ++k) {
         for (const char* f : {"d.dat", "CMd.dat", "maps/m.map", "MQTRegions.inp"})

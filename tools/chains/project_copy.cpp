@@ -139,11 +139,14 @@ bool prepare_chains(const Options& o, ChainPlan& plan, std::FILE* err)
         return false;
     }
     const std::vector<std::string> inputs = project_inputs(plan.project, o.par_file);
-    // The pooled post-processing reads the parameter file and the map here.
-    const std::string map = keyword_value(par, "mapfile");
+    // The pooled post-processing reads the parameter file, the map and the
+    // data file (the pedigree of its founder and full-sib charts) here.
     if (!copy_into(plan.project, plan.root, o.par_file, err)) return false;
-    if (copyable_name(map) && exists_file(plan.project / map) && !copy_into(plan.project, plan.root, map, err))
-        return false;
+    for (const char* keyword : {"mapfile", "datafile"}) {
+        const std::string name = keyword_value(par, keyword);
+        if (copyable_name(name) && exists_file(plan.project / name) && !copy_into(plan.project, plan.root, name, err))
+            return false;
+    }
     for (const char* name : kOptionalInputs)
         if (exists_file(plan.project / name) && !copy_into(plan.project, plan.root, name, err)) return false;
 
