@@ -7,7 +7,9 @@
 #include <cmath>
 
 #include "core/qtl/qtl.h"
+#include "core/qtl/rjs_debug.h"
 #include "core/state/console.h"
+#include "core/voskara.h"
 
 namespace vsk {
 
@@ -276,12 +278,27 @@ void draw_effects(QtlModel& m, const MargModel& mm)
     flip_negative_slots(m);
 }
 
+// "GtpParMV.log" (RJSdebug, QTL only: the FPM genes keep their own log):
+// the design and model matrices of one joint draw and what it drew.
+void log_joint_draw(const QtlModel& m)
+{
+    RjsLog log("GtpParMV.log");
+    if (!log.on()) return;
+    std::fprintf(log.file(), "\n___________\nmcmcI %d, nqtl %d\n", m.p.cur_sweep, m.p.nqtl);
+    const MargModel& mm = m.w.cur;
+    log.design(m, "XRX\n", true);
+    log.matrix("XRX_G\n", mm.C, mm.dim);
+    log.vector("XRy\n", mm.rhs, mm.dim);
+    log.draw(m, mm, "CPM\n");
+}
+
 void sample_gtp_par_mv(QtlModel& m)
 {
     apply_all_values(m, -1);
     build_design(m, -1);
     form_model(m, m.w.cur, active_count(m));
     draw_effects(m, m.w.cur);
+    if (RJSdebug && !m.fpm) log_joint_draw(m);
     apply_all_values(m, +1);
 }
 

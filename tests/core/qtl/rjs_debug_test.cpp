@@ -40,6 +40,7 @@ std::string run_chain(int debug)
     pr->p.n_phenotyped = pr->p.n_individuals - 6;
     pr->p.addGENE = 5;
     pr->p.domGENE = 5;
+    pr->p.nqtl = 2;  // a start with QTL draws their means and effects jointly
     pr->rng.seed(21);
     vsk::sample_qtl(pr->model(), 0);
     std::ostringstream state;
@@ -89,7 +90,8 @@ TEST(QtlRjsDebug, LogsEveryAttemptWithoutChangingTheChain)
     testsupport::TempDir dir;
     testsupport::ScopedCwd cwd(dir.path());
     const std::string quiet = run_chain(0);
-    for (const char* name : {"RJSbirth.log", "RJSdeath.log", "RJSupdate.log"}) EXPECT_FALSE(fs::exists(name)) << name;
+    for (const char* name : {"RJSbirth.log", "RJSdeath.log", "RJSupdate.log", "GtpParMV.log"})
+        EXPECT_FALSE(fs::exists(name)) << name;
     EXPECT_EQ(run_chain(1), quiet);
     const std::string birth = testsupport::read_file("RJSbirth.log");
     const std::string death = testsupport::read_file("RJSdeath.log");
@@ -106,6 +108,13 @@ TEST(QtlRjsDebug, LogsEveryAttemptWithoutChangingTheChain)
     expect_consistent_sums(birth);
     expect_consistent_sums(death);
     expect_consistent_sums(update);
+    // The joint draw of the means and effects of the starting QTL, with its
+    // matrices (later draws belong to the moves and their logs).
+    const std::string joint = testsupport::read_file("GtpParMV.log");
+    EXPECT_EQ(count_of(joint, "\n___________\nmcmcI -1, nqtl 2\n"), 1) << joint;
+    EXPECT_EQ(count_of(joint, "CPM\n"), 1);
+    for (const char* header : {"XX\n", "XRX\n", "XRX_G\n", "XRy\n", "CPD\n"})
+        EXPECT_NE(joint.find(header), std::string::npos) << header;
 }
 
 }  // namespace
