@@ -182,6 +182,34 @@ void square(Matrix& A, Matrix& scratch)
     A.swap(scratch);
 }
 
+// Modulus of a subdominant pair that the one-step ratio cannot resolve: with
+// u1 = S v and u2 = S u1, fits u2 = a u1 + b v by least squares, whose roots
+// of x^2 - a x - b are the two eigenvalues spanning v. A complex pair, or a
+// real pair of equal size and opposite sign, turns the ratio with the
+// vector; the modulus of the pair stays. -1 when v spans no such pair (one
+// eigenvector left, or two of different sizes, which the ratio resolves).
+double turning_pair_modulus(const Matrix& S, const std::vector<double>& v, std::vector<double>& u1,
+                            std::vector<double>& u2)
+{
+    multiply(S, v, u1);
+    multiply(S, u1, u2);
+    double s11 = 0.0, s12 = 0.0, s22 = 0.0, r1 = 0.0, r2 = 0.0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        s11 += u1[i] * u1[i];
+        s12 += u1[i] * v[i];
+        s22 += v[i] * v[i];
+        r1 += u1[i] * u2[i];
+        r2 += v[i] * u2[i];
+    }
+    const double det = s11 * s22 - s12 * s12;
+    if (!(det > 1e-10 * s11 * s22)) return -1.0;  // v and S v (nearly) parallel
+    const double a = (r1 * s22 - r2 * s12) / det, b = (s11 * r2 - s12 * r1) / det;
+    const double disc = a * a + 4.0 * b;
+    if (disc < 0.0) return std::sqrt(-b);
+    const double big = 0.5 * (std::fabs(a) + std::sqrt(disc)), small = 0.5 * std::fabs(std::fabs(a) - std::sqrt(disc));
+    return big - small <= 1e-3 * big ? big : -1.0;
+}
+
 }  // namespace
 
 // Power iteration on the mean-free part of the matrix. A count chain mixes
@@ -205,9 +233,9 @@ int subdomeigval(const Matrix& P, int m, double& lambda)
         for (int i = 0; i < m; ++i) step[i][j] = P[i][j] - column_mean;
     }
     Matrix power = step, scratch(m, std::vector<double>(m));
-    std::vector<double> v(m, -1.0 / (m - 1)), w(m);
+    std::vector<double> v(m, -1.0 / (m - 1)), w(m), u1(m), u2(m);
     v[m - 1] = 1.0;
-    double estimate = 0.0;
+    double estimate = 0.0, pair = -1.0;
     for (int it = 1; it <= kMaxIterations; ++it) {
         multiply(power, v, w);
         const double size = remove_mean(w);
@@ -222,11 +250,21 @@ int subdomeigval(const Matrix& P, int m, double& lambda)
             if (std::fabs(v[i]) > std::fabs(v[k])) k = i;
         multiply(step, v, w);
         const double next = w[k] / v[k];
-        if (it > 1 && std::fabs(next - estimate) <= kTolerance) {
+        // A pair of equal modulus turns the vector, and the ratio with it
+        // (or holds it still at the pair's real part, which is not the
+        // rate): then the pair's modulus is the estimate.
+        const double next_pair = turning_pair_modulus(step, v, u1, u2);
+        if (next_pair >= 0.0) {
+            if (pair >= 0.0 && std::fabs(next_pair - pair) <= kTolerance) {
+                lambda = next_pair;
+                return it;
+            }
+        } else if (it > 1 && std::fabs(next - estimate) <= kTolerance) {
             lambda = next;
             return it;
         }
         estimate = next;
+        pair = next_pair;
         square(power, scratch);
     }
     std::printf("\nToo many iterations in 'subdomeig()'(%lf)", estimate);

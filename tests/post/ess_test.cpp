@@ -332,6 +332,23 @@ TEST(SubDomEigVal, AgreesWithThePlainPowerIteration)
     }
 }
 
+TEST(SubDomEigVal, ComplexPairGivesItsModulus)
+{
+    // A walk round three states mixed with a uniform jump, P = (1 - e) C +
+    // e J / 3: eigenvalues 1 and (1 - e) exp(+-2 pi i / 3). The one-step
+    // ratio turns with the vector; the pair's modulus is the mixing rate
+    // (not 1, which would read as a chain that does not mix).
+    for (double e : {0.1, 0.5, 0.93}) {
+        std::vector<std::vector<double>> P(3, std::vector<double>(3, e / 3.0));
+        for (int i = 0; i < 3; ++i) P[i][(i + 1) % 3] += 1.0 - e;
+        double lambda = 0.0;
+        const int iterations = rvn::subdomeigval(P, 3, lambda);
+        EXPECT_GT(iterations, 0);
+        EXPECT_LT(iterations, 100) << e;
+        EXPECT_NEAR(lambda, 1.0 - e, 1e-5) << e;
+    }
+}
+
 TEST(SubDomEigVal, ThreeStatesAndDegenerateCases)
 {
     // Lazy walk on three states: eigenvalues 1, 0.75 (vector 1, 0, -1) and
