@@ -11,6 +11,7 @@ namespace vsk {
 
 namespace {
 constexpr double kLogTwoPi = 1.837877;
+constexpr int kObserved = 1;  // phenotype flag of an observed value
 }  // namespace
 
 // A file that cannot be created stops the run (exit code 1): a run whose
@@ -50,7 +51,13 @@ int write_predictions(const Par& p, const std::vector<Obs>& o, const Phe& ph, co
     for (std::size_t i = 0; i < o.size(); ++i) {
         const int row = static_cast<int>(i);
         std::fprintf(fp, "\n%s", o[i].name.c_str());
-        for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", ph.Y[row][j]);
+        // An unobserved value is NA, not a phenotype of 0.
+        for (int j = 0; j < t; ++j) {
+            if (ph.phenotype[row][j] == kObserved)
+                std::fprintf(fp, ",%.2lf", ph.Y[row][j]);
+            else
+                std::fprintf(fp, ",NA");
+        }
         for (int j = 0; j < t; ++j) std::fprintf(fp, ",%.2lf", data_units(p, ph.prediction[row][j], j));
     }
     const int closed = std::fclose(f.release());

@@ -114,7 +114,7 @@ TEST(WritePredictions, WritesFitStatisticsAndOneLinePerIndividual)
                   "\n; postMean LogLik    = %10.2lf\n; postMean Deviance  = %10.2lf"
                   "\n; LogLik   @PostMean = %10.2lf\n; Deviance @PostMean = %10.2lf"
                   "\n; spiegelhalter pD   = %10.2lf\n; spiegelhalter DIC  = %10.2lf"
-                  "\n\nID,yObs,yHat\nind1,2.00,1.00\nind2,4.00,2.00\nind3,0.00,1.50",
+                  "\n\nID,yObs,yHat\nind1,2.00,1.00\nind2,4.00,2.00\nind3,NA,1.50",
                   2.5, 2.0, -5.0, 10.0, L, -2 * L, 10.0 + 2 * L, 20.0 + 2 * L);
     ASSERT_EQ(text.rfind("\n; ", 0), 0u);
     EXPECT_EQ(text.substr(text.find("\n; phenotype")), expected);
