@@ -49,15 +49,22 @@ int effect_variance_move(QtlModel& m, int kind)
         if (w > 2.0 * P) w = 4.0 * P - w;
         if (w < 0.0) w = -w;
         double delta = log_prior(w, P) - log_prior(v, P);
-        if (qtl_setting || fpm_setting) {
+        // Each model's effects have the prior N(0, V / its own count) under
+        // which they are drawn: QTL and FPM genes enter with their own n.
+        if (qtl_setting && !m.fpm) {  // an FPM model's genes are `polygene`
             int n = 0;
             double S = 0.0;
-            for (int s = 0; s < p.maximQTL && !m.fpm; ++s) {  // an FPM model's genes are `polygene`
+            for (int s = 0; s < p.maximQTL; ++s) {
                 const Gene& g = m.gene[static_cast<std::size_t>(s)];
                 if (g.status == 0) continue;
                 ++n;
                 S += g.eff[kind][t] * g.eff[kind][t];
             }
+            if (n > 0) delta += log_effects(w, n, S) - log_effects(v, n, S);
+        }
+        if (fpm_setting) {
+            int n = 0;
+            double S = 0.0;
             const std::vector<Polygene>& fpm = fpm_genes(m);
             for (int s = 0; s < p.maximFPM && s < static_cast<int>(fpm.size()); ++s) {
                 const Polygene& g = fpm[static_cast<std::size_t>(s)];
