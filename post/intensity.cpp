@@ -8,6 +8,7 @@
 
 #include "post/bins.h"
 #include "post/console.h"
+#include "post/qtl_number.h"
 #include "textfile/file.h"
 
 namespace rvn {
@@ -173,9 +174,11 @@ void hpi_thresholds(PostState& st)
 
 double prior_intensity(const PostState& st, int group_index, int b)
 {
-    // The prior expected number of QTL in the bin: priorQTL times the
-    // normalised prior weight per cM integrated over the bin, which is the
-    // interval's weight times the bin's width inside the map.
+    // The prior expected number of QTL in the bin: the expected number of
+    // QTL under the sampled prior (priorQTL before truncation; maximQTL / 2
+    // with the uniform prior of priorQTL 0) times the normalised prior
+    // weight per cM integrated over the bin, which is the interval's weight
+    // times the bin's width inside the map.
     const ChromGroup& g = st.groups[group_index];
     const double lo = bin_start(b, group_index, g);
     const double hi = lo + 0.01;
@@ -185,7 +188,7 @@ double prior_intensity(const PostState& st, int group_index, int b)
         const double z = std::min(hi, st.markers[m + 1].pos);
         if (z > a) mass += (z - a) * 100.0 * st.markers[m].weight;
     }
-    return st.par.priorQTL * mass;
+    return prior_mean_count(st.par.priorQTL, st.par.maximQTL) * mass;
 }
 
 double bin_bayes_factor(double density, double prior)

@@ -164,6 +164,38 @@ std::vector<double> truncated_poisson(double lambda, int K, const std::string& w
     return p;
 }
 
+std::vector<double> count_prior(double mean, int K, const std::string& what)
+{
+    if (mean > 0.0) return truncated_poisson(mean, K, what);
+    return std::vector<double>(static_cast<std::size_t>(K + 1), 1.0 / (K + 1));
+}
+
+std::vector<double> group_count_prior(const std::vector<double>& genome, double share)
+{
+    const int K = static_cast<int>(genome.size()) - 1;
+    std::vector<double> p(genome.size(), 0.0);
+    if (!(share > 0.0)) {
+        p[0] = 1.0;
+        return p;
+    }
+    if (share >= 1.0) return genome;
+    // Each of the genome's k QTL lies on the group with probability `share`.
+    const double ls = std::log(share), lr = std::log1p(-share);
+    for (int k = 0; k <= K; ++k)
+        for (int j = 0; j <= k; ++j)
+            p[j] += genome[k] * std::exp(std::lgamma(k + 1.0) - std::lgamma(j + 1.0) - std::lgamma(k - j + 1.0) +
+                                         j * ls + (k - j) * lr);
+    return p;
+}
+
+double prior_mean_count(double mean, int K)
+{
+    const std::vector<double> p = count_prior(mean, K, "genome");
+    double m = 0.0;
+    for (int k = 0; k <= K; ++k) m += k * p[k];
+    return m;
+}
+
 int genome_qtl_count(const PostState& st, int r)
 {
     if (st.groups.empty()) return 0;
@@ -201,7 +233,8 @@ void number_of_qtl(PostState& st)
 
     std::vector<int> counts;
     for (int r = st.burnin; r < st.s.n(); ++r) counts.push_back(genome_qtl_count(st, r));
-    t.prior[0] = floored(truncated_poisson(st.par.priorQTL, K, "genome"));
+    const std::vector<double> genome_prior = count_prior(st.par.priorQTL, K, "genome");
+    t.prior[0] = floored(genome_prior);
     t.posterior[0] = posterior_of(counts, K, st.n_post);
     t.bayes[0] = bayes_factors(t.prior[0], t.posterior[0]);
 
@@ -211,7 +244,7 @@ void number_of_qtl(PostState& st)
         if (!grp.included) continue;
         counts.clear();
         for (int r = st.burnin; r < st.s.n(); ++r) counts.push_back(group_qtl_count(st, r, grp));
-        t.prior[g + 1] = floored(truncated_poisson(st.par.priorQTL * grp.prior_prob, K, grp.name));
+        t.prior[g + 1] = floored(group_count_prior(genome_prior, grp.prior_prob));
         t.posterior[g + 1] = posterior_of(counts, K, st.n_post);
         t.bayes[g + 1] = bayes_factors(t.prior[g + 1], t.posterior[g + 1]);
     }
@@ -232,7 +265,7 @@ void number_of_fpm_genes(const PostState& st)
         for (int g = 0; g < K; ++g) c += st.s.fpm[r][g * width] > 0.0;
         counts.push_back(c);
     }
-    const std::vector<double> prior = floored(truncated_poisson(st.par.priorFPM, K, "genome"));
+    const std::vector<double> prior = floored(count_prior(st.par.priorFPM, K, "genome"));
     const std::vector<double> post = posterior_of(counts, K, st.n_post);
     print_genome_table("PRIOR & POSTERIOR & BAYES FACTOR (nFPM)", prior, post, bayes_factors(prior, post), 0.0005,
                        fpm_bf_shown);

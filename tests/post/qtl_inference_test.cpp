@@ -71,8 +71,18 @@ TEST(QtlNumber, PosteriorPriorAndBayesFactorsAgreeWithTheOracle)
         for (int k = 0; k <= d.Q; ++k) EXPECT_NEAR(st.nqtl.posterior[0][k], genome[k], 1e-12);
         for (int g = 0; g < 2; ++g) {
             const std::vector<double> post = oracle_posterior(st, st.groups[g].lower, st.groups[g].upper, true);
-            const std::vector<double> prior =
-                rvn::truncated_poisson(d.priorQTL * st.groups[g].prior_prob, d.Q, "g");
+            // The group's prior: each of the genome's k QTL on the group
+            // with its share m of the location prior.
+            const std::vector<double> genome_prior = rvn::truncated_poisson(d.priorQTL, d.Q, "g");
+            const double m = st.groups[g].prior_prob;
+            std::vector<double> prior(d.Q + 1, 0.0);
+            for (int k = 0; k <= d.Q; ++k) {
+                double choose = 1.0;
+                for (int j = 0; j <= k; ++j) {
+                    prior[j] += genome_prior[k] * choose * std::pow(m, j) * std::pow(1.0 - m, k - j);
+                    choose = choose * (k - j) / (j + 1);
+                }
+            }
             for (int k = 0; k <= d.Q; ++k) {
                 EXPECT_NEAR(st.nqtl.posterior[g + 1][k], post[k], 1e-12);
                 EXPECT_NEAR(st.nqtl.prior[g + 1][k], std::max(prior[k], 1e-6), 1e-12);
@@ -227,17 +237,29 @@ TEST(QtlIntensity, GroupThresholdsNeedMoreThanTwentySamples)
 
 TEST(QtlIntensity, PriorIntensitySumsToThePriorMeanOverTheIncludedGroups)
 {
-    testsupport::TempDir dir;
-    QtlStateDesign d;
-    d.priorQTL = 2.0;
-    rvn::PostState st = posttest::qtl_state(d, dir);
-    double total = 0.0;
-    for (int g = 0; g < 2; ++g)
-        for (int b = 0; b < st.groups[g].n_bins; ++b) total += rvn::prior_intensity(st, g, b);
-    EXPECT_NEAR(total, 2.0, 1e-9);
-    // A bin inside the map holds priorQTL x weight per cM x 1 cM, whatever
-    // the number of groups: 2 / 65 cM of map.
-    EXPECT_NEAR(rvn::prior_intensity(st, 1, 30), 2.0 / 65.0, 1e-12);
+    // The prior mean number of QTL: the truncated Poisson's (below priorQTL
+    // once the truncation bites), and maximQTL / 2 for the uniform prior of
+    // priorQTL 0.
+    for (const auto& [prior_qtl, Q] : {std::pair{2.0, 4}, std::pair{3.0, 3}, std::pair{0.0, 4}}) {
+        testsupport::TempDir dir;
+        QtlStateDesign d;
+        d.priorQTL = prior_qtl;
+        d.Q = Q;
+        rvn::PostState st = posttest::qtl_state(d, dir);
+        double mean = Q / 2.0;
+        if (prior_qtl > 0.0) {
+            const std::vector<double> p = rvn::truncated_poisson(prior_qtl, Q, "genome");
+            mean = 0.0;
+            for (int k = 0; k <= Q; ++k) mean += k * p[k];
+        }
+        double total = 0.0;
+        for (int g = 0; g < 2; ++g)
+            for (int b = 0; b < st.groups[g].n_bins; ++b) total += rvn::prior_intensity(st, g, b);
+        EXPECT_NEAR(total, mean, 1e-9) << prior_qtl;
+        // A bin inside the map holds that mean x weight per cM x 1 cM,
+        // whatever the number of groups: mean / 65 cM of map.
+        EXPECT_NEAR(rvn::prior_intensity(st, 1, 30), mean / 65.0, 1e-12);
+    }
     EXPECT_EQ(rvn::bin_bayes_factor(0.0, 0.1), 0.0);
     // Past the last marker the prior is 0: a spilled density is no evidence.
     EXPECT_EQ(rvn::bin_bayes_factor(0.16, 0.0), 0.0);
